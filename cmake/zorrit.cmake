@@ -1,0 +1,30 @@
+# zorrit_library(NAME SOURCES...): a static library, or an interface library
+# while the folder has no sources yet.
+function(zorrit_library name)
+  if(ARGN)
+    add_library(${name} STATIC ${ARGN})
+    set(${name}_KIND PUBLIC PARENT_SCOPE)
+  else()
+    add_library(${name} INTERFACE)
+  endif()
+endfunction()
+
+# zorrit_link(NAME DEPENDENCIES...): link, whichever kind NAME is.
+function(zorrit_link name)
+  get_target_property(type ${name} TYPE)
+  if(type STREQUAL "INTERFACE_LIBRARY")
+    target_link_libraries(${name} INTERFACE ${ARGN})
+  else()
+    target_link_libraries(${name} PUBLIC ${ARGN})
+  endif()
+endfunction()
+
+# zorrit_test(NAME SOURCES... LIBS ...): a GoogleTest executable run by ctest,
+# linked with the headless platform (no display, no sound card, no joystick).
+function(zorrit_test name)
+  cmake_parse_arguments(T "" "" "LIBS" ${ARGN})
+  add_executable(${name} ${T_UNPARSED_ARGUMENTS})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} zorrit_platform_headless GTest::gtest_main)
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
+    PROPERTIES ENVIRONMENT "SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy")
+endfunction()

@@ -1,0 +1,15 @@
+// Putting the composed frame on screen and keeping the surfaces usable.
+//
+// Present copies the back surface's device rectangle into the window's canvas
+// at the picture's corner (the client offset) and shows it, then runs
+// RestoreSurfaces. The frame pacer calls it at the end of every frame, the
+// start-up logo once.
+#pragma once
+#include <cstdint>
+
+struct PlatformWindow;
+
+int Present();
+int32_t RestoreSurfaces();
+int NoteRestored(int32_t tag);
+int SetMagnification(PlatformWindow* window, int32_t magnification);

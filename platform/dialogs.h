@@ -1,0 +1,8 @@
+// Message boxes.
+//
+// ShowErrorBox writes the text to standard error and, where a display is
+// available (window_sdl build), also shows it in a modal box with the given
+// caption and an OK button, returning when the user dismissed it.
+#pragma once
+
+void ShowErrorBox(const char* caption, const char* text);

@@ -1,0 +1,22 @@
+// The single-instance guard's platform side: a per-user named lock and a
+// per-user channel on which the running copy listens for "come to the front".
+//
+// The lock is a file in the user's runtime directory held with flock(), so
+// the system releases it even when the process is killed. The channel is a
+// Unix socket beside it, reachable only by the same user; the first copy
+// reads nothing from it but the one request.
+#pragma once
+
+// 1 when this process now holds the lock named `name`; 0 when another
+// process holds it (or the lock file cannot be made).
+int AcquireInstanceLock(const char* name);
+void ReleaseInstanceLock();
+
+// First copy: start listening on the channel named `name`. Each request
+// arrives as a WM_APP_SHOW_FIRST message in the window's queue. 1 on success.
+int PublishInstanceChannel(const char* name);
+void CloseInstanceChannel();
+
+// Second copy: ask the first copy to come to the front. 0 when nobody
+// listens (the first copy has not published yet).
+int RequestFirstInstance(const char* name);

@@ -1,0 +1,3 @@
+#include "platform/platform_variant.h"
+
+const char* PlatformVariant() { return ZORRIT_PLATFORM_VARIANT; }

@@ -1,0 +1,9 @@
+// The About dialog: modal, no caption bar; shows "Zorrit", "1997 / 10",
+// "Fennomark" and an OK button. OK or Enter closes it; Escape does not.
+// Opening deactivates the game and closing activates it again, as a window's
+// modal dialog does.
+#pragma once
+
+struct PlatformWindow;
+
+void RunAboutDialog(PlatformWindow* owner);

@@ -1,0 +1,27 @@
+// The sound device and the table of 64 sound slots, each holding the samples
+// of one WAVE sound and its play state. A small mixer stands in for the static
+// sound buffers: play once from the start, loop from the current position,
+// stop keeping the position; sounds overlap freely.
+//
+// Without a device every operation does nothing and LoadSound reports success.
+#pragma once
+#include <cstdint>
+
+struct PlatformWindow;
+
+inline constexpr int32_t kSoundSlotCount = 64;
+
+int OpenSound(PlatformWindow* window);
+void CloseSound();
+int LoadSound(const char* name, const char* type, int32_t slot);
+// format: the 18 bytes of the format record; samples: malloc'd, caller frees.
+int ReadWave(const char* name, const char* type, uint8_t format[18], uint32_t* length,
+             uint8_t** samples);
+void PlayOnce(int32_t slot);
+void PlayLoop(int32_t slot);
+void StopSoundSlot(int32_t slot);
+void ReleaseSound(int32_t slot);
+
+// The mixer, testable without a device: mix `count` samples (8-bit unsigned,
+// 128 silence) of everything playing into out, advancing the play positions.
+void MixSamples(uint8_t* out, int32_t count);
