@@ -13,3 +13,9 @@ int Present();
 int32_t RestoreSurfaces();
 int NoteRestored(int32_t tag);
 int SetMagnification(PlatformWindow* window, int32_t magnification);
+
+// The window system remade or took away what the window shows (the window
+// procedure calls this for WM_APP_SURFACE_LOST): marks the window picture,
+// the back surface and every slot surface lost, so that the next Present
+// restores them and redraws their bitmaps.
+void NoteDisplayChanged();

@@ -1,0 +1,29 @@
+// Reading and setting where the main window stands, for the utility
+// library's window placement file. Rectangles are outer frames in screen dots.
+//
+// Implementations: window_placement_sdl.cpp (the SDL window) and
+// window_placement_headless.cpp (a recorded placement, for tests).
+#pragma once
+#include <cstdint>
+#include "platform/surface.h"
+
+struct PlatformWindow;
+
+enum : int32_t { PLACEMENT_NORMAL = 1, PLACEMENT_MINIMISED = 2, PLACEMENT_MAXIMISED = 3 };
+
+struct PlatformWindowPlacement {
+  int32_t showCommand;     // PLACEMENT_*
+  PlatformRect normalRect; // the rectangle the window has when shown normally
+};
+
+struct PlatformSizeLimits {
+  int32_t minWidth, minHeight;              // smallest outer size the window system allows
+  int32_t maximisedWidth, maximisedHeight;  // outer size of a maximised window
+};
+
+int GetPlatformWindowPlacement(PlatformWindow* window, PlatformWindowPlacement* placement);
+int GetPlatformSizeLimits(PlatformSizeLimits* limits);
+// Moves (and, when resize is non-zero, sizes) the outer frame, then shows the
+// window normally or maximised.
+int ApplyPlatformWindowPlacement(PlatformWindow* window, const PlatformRect& rect, int32_t resize,
+                                 int32_t showCommand);
