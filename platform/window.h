@@ -50,3 +50,19 @@ void PostPlatformMessage(const PlatformMessage& message);
 
 // Keep the screen saver off while the program runs; keep text input off.
 void InhibitScreenSaver(int inhibit);
+
+// Headless implementation only (window_headless.cpp), for tests and tools.
+// WaitPlatformMessage on an empty queue does not block there: nothing could
+// ever arrive, so it returns WM_QUIT. The queue holds kHeadlessQueueCapacity
+// messages; a post to a full queue is dropped, except that the last place is
+// kept for WM_QUIT.
+inline constexpr int32_t kHeadlessQueueCapacity = 1024;
+struct HeadlessWindowRecord {
+  int32_t shown;    // ShowPlatformWindow or BringPlatformWindowToFront was called
+  int32_t raised;   // BringPlatformWindowToFront calls
+  int32_t updates;  // UpdatePlatformWindow calls (frames shown)
+};
+int GetHeadlessWindowRecord(PlatformWindow* window, HeadlessWindowRecord* record);
+// Drops every queued message.
+void ClearPlatformMessages();
+int32_t PlatformMessageCount();
