@@ -39,9 +39,20 @@ static void PrintFigures(const char* name, const SoundScript& script, const std:
     }
   }
   double rms = std::sqrt(squares / samples.size());
-  std::printf("%-5s %6zu samples  peak %3d (%5.1f dBFS)  rms %5.1f (%5.1f dBFS)  dc %+5.2f", name,
-              samples.size(), peak, 20 * std::log10(peak / 128.0 + 1e-9), rms,
-              20 * std::log10(rms / 128.0 + 1e-9), sum / samples.size());
+  // Loudness as heard: the RMS of the loudest 50 ms.
+  const size_t window = SAMPLE_RATE / 20;
+  double loudest = 0;
+  for (size_t from = 0; from < samples.size(); from += window / 4) {
+    double windowSquares = 0;
+    size_t to = from + window < samples.size() ? from + window : samples.size();
+    for (size_t i = from; i < to; i++) windowSquares += (samples[i] - 128.0) * (samples[i] - 128.0);
+    double windowRms = std::sqrt(windowSquares / window);
+    if (windowRms > loudest) loudest = windowRms;
+  }
+  std::printf("%-5s %6zu samples  peak %3d (%5.1f dBFS)  rms %5.1f (%5.1f dBFS)  loudest 50 ms %5.1f dBFS"
+              "  dc %+5.2f", name, samples.size(), peak, 20 * std::log10(peak / 128.0 + 1e-9), rms,
+              20 * std::log10(rms / 128.0 + 1e-9), 20 * std::log10(loudest / 128.0 + 1e-9),
+              sum / samples.size());
   if (script.loop) {
     int seam = std::abs(samples.front() - samples.back());
     std::printf("  seam %d (largest inner step %d)", seam, largestStep);
