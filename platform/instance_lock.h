@@ -10,10 +10,15 @@
 // 1 when this process now holds the lock named `name`; 0 when another
 // process holds it (or the lock file cannot be made).
 int AcquireInstanceLock(const char* name);
+// After AcquireInstanceLock returned 0: 1 when another process holds the
+// lock, 0 when the lock file could not be made at all (a failed start).
+int InstanceLockHeldElsewhere();
 void ReleaseInstanceLock();
 
 // First copy: start listening on the channel named `name`. Each request
-// arrives as a WM_APP_SHOW_FIRST message in the window's queue. 1 on success.
+// arrives as a WM_APP_SHOW_FIRST message in the window's queue, posted with
+// PostPlatformMessage from the channel's own listener thread (the desktop
+// queue is safe for that). 1 on success.
 int PublishInstanceChannel(const char* name);
 void CloseInstanceChannel();
 

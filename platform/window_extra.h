@@ -1,0 +1,13 @@
+// Measuring hooks of the main window, beside platform/window.h.
+//
+// Implementations: window_sdl.cpp (desktop) and window_extra_headless.cpp.
+#pragma once
+
+// From now on every UpdatePlatformWindow appends the moment it handed the
+// picture to the window system, in microseconds of a monotonic clock, one
+// decimal number per line, to the file at `path` (created or truncated).
+// The file is flushed by StopPresentLog and by DestroyPlatformWindow.
+// 1 when the file is open; 0 otherwise, and always 0 headless (no log).
+// Off unless called; start-up calls it only when asked to by its environment.
+int StartPresentLog(const char* path);
+void StopPresentLog();

@@ -1,0 +1,452 @@
+// The main window on SDL: one fixed-size window whose content is shown
+// through SDL's window surface, and the message queue fed by SDL's events.
+//
+// The canvas is a surface of our own in the native format; the shell draws
+// the menu bar into it and Present copies the picture into it.
+// UpdatePlatformWindow copies the canvas into SDL's window surface and shows
+// it. Because the canvas is ours it survives whatever the window system does
+// to its surface, and an exposed window is repainted from it at once, even
+// while the game stands still.
+//
+// The window surface is SDL's plain framebuffer (XShm on X11), never a GPU or
+// software-GL texture: SDL_FRAMEBUFFER_ACCELERATION is switched off, which on
+// a machine without a GPU costs far less processor time and memory.
+//
+// Message order: messages posted with PostPlatformMessage first, then the
+// second halves of translated events, then SDL's event queue.
+// PostPlatformMessage may be called from any thread (the instance channel's
+// listener does); it wakes a WaitPlatformMessage blocked in SDL_WaitEvent by
+// pushing an SDL user event.
+#include <SDL.h>
+#include <time.h>
+
+#include <cstdio>
+#include <cstring>
+#include <deque>
+#include <mutex>
+
+#include "platform/keymap.h"
+#include "platform/window.h"
+#include "platform/window_extra.h"
+#include "platform/window_sdl_private.h"
+
+struct PlatformWindow {
+  SDL_Window* sdl;
+  Uint32 id;
+  PlatformSurface* canvas;     // clientWidth x clientHeight, ours
+  int32_t clientWidth, clientHeight;
+  int32_t surfaceHeld;         // SDL's window surface was obtained since the last remake
+};
+
+static PlatformWindow* theWindow = nullptr;
+
+static std::mutex postedLock;
+static std::deque<PlatformMessage> posted;     // PostPlatformMessage, any thread
+static std::deque<PlatformMessage> translated; // main thread only
+static Uint32 wakeEvent = (Uint32)-1;          // SDL user event that only wakes a wait
+static uint32_t buttonsHeld = 0;               // MOUSE bits held, for the capture
+static FILE* presentLog = nullptr;
+
+enum : uint32_t { kHeldLeft = 1, kHeldRight = 2 };
+enum : uint32_t { kVirtualKeyF4 = 115 };
+
+// ---------------------------------------------------------------- window
+
+PlatformWindow* CreatePlatformWindow(const char* caption, int32_t clientWidth,
+                                     int32_t clientHeight) {
+  if (theWindow) return nullptr;  // one window per process
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+  SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+  SDL_SetHint(SDL_HINT_MOUSE_AUTO_CAPTURE, "0");
+  SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "0");
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return nullptr;
+  if (wakeEvent == (Uint32)-1) wakeEvent = SDL_RegisterEvents(1);
+
+  if (clientWidth < 1) clientWidth = 1;
+  if (clientHeight < 1) clientHeight = 1;
+  SDL_Window* sdl = SDL_CreateWindow(caption ? caption : "", SDL_WINDOWPOS_UNDEFINED,
+                                     SDL_WINDOWPOS_UNDEFINED, clientWidth, clientHeight,
+                                     SDL_WINDOW_HIDDEN);
+  if (!sdl) {
+    SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+    return nullptr;
+  }
+  PlatformSurface* canvas = CreatePlatformSurface(clientWidth, clientHeight);
+  if (!canvas) {
+    SDL_DestroyWindow(sdl);
+    SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+    return nullptr;
+  }
+  SDL_StopTextInput();
+  PlatformWindow* window = new PlatformWindow();
+  window->sdl = sdl;
+  window->id = SDL_GetWindowID(sdl);
+  window->canvas = canvas;
+  window->clientWidth = clientWidth;
+  window->clientHeight = clientHeight;
+  theWindow = window;
+  return window;
+}
+
+SDL_Window* PlatformSdlWindow(PlatformWindow* window) { return window ? window->sdl : nullptr; }
+
+void DestroyPlatformWindow(PlatformWindow* window) {
+  if (!window) return;
+  if (presentLog) std::fflush(presentLog);
+  if (buttonsHeld) SDL_CaptureMouse(SDL_FALSE);
+  buttonsHeld = 0;
+  SDL_DestroyWindow(window->sdl);
+  DestroyPlatformSurface(window->canvas);
+  if (theWindow == window) theWindow = nullptr;
+  delete window;
+  {
+    std::lock_guard<std::mutex> hold(postedLock);
+    wakeEvent = (Uint32)-1;  // no more wake-ups into a closed event queue
+  }
+  translated.clear();
+  SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+}
+
+void SetPlatformWindowCaption(PlatformWindow* window, const char* caption) {
+  if (window) SDL_SetWindowTitle(window->sdl, caption ? caption : "");
+}
+
+void SetPlatformWindowIcon(PlatformWindow* window, const PlatformSurface* icon) {
+  if (!window || !icon) return;
+  const int32_t w = PlatformSurfaceWidth(icon), h = PlatformSurfaceHeight(icon);
+  SDL_Surface* image = SDL_CreateRGBSurfaceWithFormat(0, w, h, 32, SDL_PIXELFORMAT_ARGB8888);
+  if (!image) return;
+  for (int32_t y = 0; y < h; ++y) {
+    Uint32* row = (Uint32*)((Uint8*)image->pixels + (size_t)y * image->pitch);
+    for (int32_t x = 0; x < w; ++x) {
+      const uint32_t dot = ReadPlatformDot(icon, x, y) & 0xFFFFFF;
+      row[x] = dot == 0 ? 0 : (0xFF000000u | dot);  // black is transparent
+    }
+  }
+  SDL_SetWindowIcon(window->sdl, image);
+  SDL_FreeSurface(image);
+}
+
+// A new size makes a new canvas (blank). If SDL's window surface had been
+// obtained, it is remade too and the shell is told with WM_APP_SURFACE_LOST.
+void ResizePlatformWindow(PlatformWindow* window, int32_t clientWidth, int32_t clientHeight) {
+  if (!window) return;
+  if (clientWidth < 1) clientWidth = 1;
+  if (clientHeight < 1) clientHeight = 1;
+  if (clientWidth == window->clientWidth && clientHeight == window->clientHeight) return;
+  PlatformSurface* canvas = CreatePlatformSurface(clientWidth, clientHeight);
+  if (!canvas) return;
+  DestroyPlatformSurface(window->canvas);
+  window->canvas = canvas;
+  window->clientWidth = clientWidth;
+  window->clientHeight = clientHeight;
+  // A fixed-size window: the window manager gets minimum = maximum = size.
+  SDL_SetWindowMinimumSize(window->sdl, clientWidth, clientHeight);
+  SDL_SetWindowMaximumSize(window->sdl, clientWidth, clientHeight);
+  SDL_SetWindowSize(window->sdl, clientWidth, clientHeight);
+  if (window->surfaceHeld) {
+    window->surfaceHeld = 0;
+    translated.push_back({WM_APP_SURFACE_LOST, 0, 0});
+  }
+}
+
+static int WindowDisplay(PlatformWindow* window) {
+  int display = window ? SDL_GetWindowDisplayIndex(window->sdl) : 0;
+  return display < 0 ? 0 : display;
+}
+
+int GetPlatformWorkArea(PlatformRect* area) {
+  if (!area) return 0;
+  SDL_Rect r;
+  if (SDL_GetDisplayUsableBounds(WindowDisplay(theWindow), &r) != 0) return 0;
+  *area = {r.x, r.y, r.x + r.w, r.y + r.h};
+  return 1;
+}
+
+// The decorations around the content; zero when the window system does not
+// tell (no window manager, or a window not yet shown).
+static void Borders(PlatformWindow* window, int* top, int* left, int* bottom, int* right) {
+  *top = *left = *bottom = *right = 0;
+  if (SDL_GetWindowBordersSize(window->sdl, top, left, bottom, right) != 0)
+    *top = *left = *bottom = *right = 0;
+}
+
+int GetPlatformWindowRect(PlatformWindow* window, PlatformRect* rect) {
+  if (!window || !rect) return 0;
+  PlatformRect client;
+  GetPlatformClientRect(window, &client);
+  int top, left, bottom, right;
+  Borders(window, &top, &left, &bottom, &right);
+  *rect = {client.left - left, client.top - top, client.right + right, client.bottom + bottom};
+  return 1;
+}
+
+int GetPlatformClientRect(PlatformWindow* window, PlatformRect* rect) {
+  if (!window || !rect) return 0;
+  int x = 0, y = 0, w = 0, h = 0;
+  SDL_GetWindowPosition(window->sdl, &x, &y);
+  SDL_GetWindowSize(window->sdl, &w, &h);
+  *rect = {x, y, x + w, y + h};
+  return 1;
+}
+
+void MovePlatformWindow(PlatformWindow* window, int32_t x, int32_t y) {
+  if (!window) return;
+  int top, left, bottom, right;
+  Borders(window, &top, &left, &bottom, &right);
+  SDL_SetWindowPosition(window->sdl, x + left, y + top);
+}
+
+void ShowPlatformWindow(PlatformWindow* window) {
+  if (window) SDL_ShowWindow(window->sdl);
+}
+
+void BringPlatformWindowToFront(PlatformWindow* window) {
+  if (!window) return;
+  const Uint32 flags = SDL_GetWindowFlags(window->sdl);
+  if (flags & SDL_WINDOW_MINIMIZED) SDL_RestoreWindow(window->sdl);
+  if (flags & SDL_WINDOW_HIDDEN) SDL_ShowWindow(window->sdl);
+  SDL_RaiseWindow(window->sdl);
+  // Without a window manager nobody acts on the raise's activation request;
+  // ask for the keyboard focus directly as well.
+  SDL_SetWindowInputFocus(window->sdl);
+}
+
+PlatformSurface* PlatformWindowCanvas(PlatformWindow* window) {
+  return window ? window->canvas : nullptr;
+}
+
+// Copies the canvas into SDL's window surface and shows it. Returns 1 when
+// something was shown.
+static int ShowCanvas(PlatformWindow* window) {
+  SDL_Surface* surface = SDL_GetWindowSurface(window->sdl);
+  if (!surface) return 0;
+  window->surfaceHeld = 1;
+  int32_t pitch = 0;
+  const uint8_t* pixels = PlatformSurfacePixels(window->canvas, &pitch);
+  const int w = SDL_min(surface->w, window->clientWidth);
+  const int h = SDL_min(surface->h, window->clientHeight);
+  if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) return 0;
+  if (surface->format->format == SDL_PIXELFORMAT_RGB888) {
+    for (int y = 0; y < h; ++y)
+      std::memcpy((Uint8*)surface->pixels + (size_t)y * surface->pitch,
+                  pixels + (size_t)y * pitch, (size_t)w * 4);
+  } else {
+    SDL_ConvertPixels(w, h, SDL_PIXELFORMAT_RGB888, pixels, pitch, surface->format->format,
+                      surface->pixels, surface->pitch);
+  }
+  if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
+  return SDL_UpdateWindowSurface(window->sdl) == 0;
+}
+
+static uint64_t MonotonicMicroseconds() {
+  timespec now;
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return (uint64_t)now.tv_sec * 1000000u + (uint64_t)now.tv_nsec / 1000u;
+}
+
+void UpdatePlatformWindow(PlatformWindow* window) {
+  if (!window) return;
+  if (ShowCanvas(window) && presentLog)
+    std::fprintf(presentLog, "%llu\n", (unsigned long long)MonotonicMicroseconds());
+}
+
+void InhibitScreenSaver(int inhibit) {
+  if (inhibit)
+    SDL_DisableScreenSaver();
+  else
+    SDL_EnableScreenSaver();
+}
+
+int StartPresentLog(const char* path) {
+  StopPresentLog();
+  if (!path || !*path) return 0;
+  presentLog = std::fopen(path, "w");
+  if (!presentLog) return 0;
+  std::setvbuf(presentLog, nullptr, _IOFBF, 1 << 16);
+  return 1;
+}
+
+void StopPresentLog() {
+  if (presentLog) std::fclose(presentLog);
+  presentLog = nullptr;
+}
+
+// ---------------------------------------------------------------- queue
+
+void PostPlatformMessage(const PlatformMessage& message) {
+  std::lock_guard<std::mutex> hold(postedLock);
+  posted.push_back(message);
+  if (wakeEvent != (Uint32)-1) {
+    SDL_Event wake;
+    SDL_zero(wake);
+    wake.type = wakeEvent;
+    SDL_PushEvent(&wake);
+  }
+}
+
+static int TakePosted(PlatformMessage* message) {
+  std::lock_guard<std::mutex> hold(postedLock);
+  if (posted.empty()) return 0;
+  *message = posted.front();
+  posted.pop_front();
+  return 1;
+}
+
+static int TakeTranslated(PlatformMessage* message) {
+  if (translated.empty()) return 0;
+  *message = translated.front();
+  translated.pop_front();
+  return 1;
+}
+
+// Mouse capture follows the buttons: taken at the first press, given back
+// when neither button is held any more (also for a release nobody saw pressed).
+static void TrackCapture(uint32_t bit, int down) {
+  if (down) {
+    if (buttonsHeld == 0) SDL_CaptureMouse(SDL_TRUE);
+    buttonsHeld |= bit;
+  } else {
+    buttonsHeld &= ~bit;
+    if (buttonsHeld == 0) SDL_CaptureMouse(SDL_FALSE);
+  }
+}
+
+static uint64_t ButtonState() {
+  return (buttonsHeld & kHeldLeft ? 0x0001u : 0) | (buttonsHeld & kHeldRight ? 0x0002u : 0);
+}
+
+// One SDL event into at most two messages; returns how many.
+static int Translate(const SDL_Event& event, PlatformMessage out[2]) {
+  PlatformWindow* window = theWindow;
+  switch (event.type) {
+    case SDL_QUIT:  // also SIGINT and SIGTERM
+      out[0] = {WM_CLOSE, 0, 0};
+      return 1;
+    case SDL_WINDOWEVENT:
+      if (!window || event.window.windowID != window->id) return 0;
+      switch (event.window.event) {
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+          out[0] = {WM_ACTIVATE, WA_ACTIVE, 0};
+          return 1;
+        case SDL_WINDOWEVENT_FOCUS_LOST:
+          out[0] = {WM_ACTIVATE, WA_INACTIVE, 0};
+          return 1;
+        case SDL_WINDOWEVENT_MINIMIZED:
+          out[0] = {WM_SIZE, SIZE_MINIMIZED, 0};
+          return 1;
+        case SDL_WINDOWEVENT_RESTORED:
+          out[0] = {WM_SIZE, SIZE_RESTORED, 0};
+          return 1;
+        case SDL_WINDOWEVENT_MAXIMIZED:
+          out[0] = {WM_SIZE, SIZE_MAXIMIZED, 0};
+          return 1;
+        case SDL_WINDOWEVENT_CLOSE:
+          out[0] = {WM_CLOSE, 0, 0};
+          return 1;
+        case SDL_WINDOWEVENT_EXPOSED:
+          ShowCanvas(window);
+          return 0;
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+          // SDL remakes its window surface at the next request.
+          if (window->surfaceHeld) {
+            window->surfaceHeld = 0;
+            out[0] = {WM_APP_SURFACE_LOST, 0, 0};
+            return 1;
+          }
+          return 0;
+        default:
+          return 0;
+      }
+    case SDL_KEYDOWN:
+    case SDL_KEYUP: {
+      const uint32_t key = VirtualKeyFromSdl(event.key.keysym.scancode, event.key.keysym.sym);
+      if (key == 0) return 0;
+      const int down = event.type == SDL_KEYDOWN;
+      const int alt = (event.key.keysym.mod & KMOD_ALT) != 0;
+      // Alt, F10 and keys pressed with Alt are system keys: they never reach
+      // the key table. A release always reaches it (except of Alt and F10),
+      // so a key let go while Alt is held does not stay down in the table.
+      const int systemKey = key == VK_MENU || key == VK_F10 || (down && alt);
+      uint32_t message = down ? (systemKey ? WM_SYSKEYDOWN : WM_KEYDOWN)
+                              : (systemKey ? WM_SYSKEYUP : WM_KEYUP);
+      out[0] = {message, key, event.key.repeat ? 0x40000000 : 0};
+      return 1;
+    }
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP: {
+      if (window && event.button.windowID != window->id) return 0;
+      const int down = event.type == SDL_MOUSEBUTTONDOWN;
+      const int64_t where = MakeMouseParam(event.button.x, event.button.y);
+      if (event.button.button == SDL_BUTTON_LEFT) {
+        TrackCapture(kHeldLeft, down);
+        out[0] = {down ? WM_LBUTTONDOWN : WM_LBUTTONUP, ButtonState(), where};
+        return 1;
+      }
+      if (event.button.button == SDL_BUTTON_RIGHT) {
+        TrackCapture(kHeldRight, down);
+        out[0] = {down ? WM_RBUTTONDOWN : WM_RBUTTONUP, ButtonState(), where};
+        return 1;
+      }
+      return 0;
+    }
+    case SDL_MOUSEMOTION:
+      if (window && event.motion.windowID != window->id) return 0;
+      out[0] = {WM_MOUSEMOVE, ButtonState(), MakeMouseParam(event.motion.x, event.motion.y)};
+      return 1;
+    case SDL_MOUSEWHEEL: {
+      int32_t notches = event.wheel.y;
+      if (event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED) notches = -notches;
+      if (notches == 0) return 0;
+      const uint64_t delta = (uint16_t)(int16_t)(notches * 120);
+      int x = 0, y = 0;
+      SDL_GetMouseState(&x, &y);
+      out[0] = {WM_MOUSEWHEEL, (delta << 16) | ButtonState(), MakeMouseParam(x, y)};
+      return 1;
+    }
+    default:
+      return 0;
+  }
+}
+
+// Translates one taken SDL event; the first message goes to *message, a
+// second one waits in the translated queue. 1 when *message was set.
+static int Deliver(const SDL_Event& event, PlatformMessage* message) {
+  PlatformMessage out[2];
+  const int n = Translate(event, out);
+  if (n == 0) return 0;
+  *message = out[0];
+  for (int i = 1; i < n; ++i) translated.push_back(out[i]);
+  return 1;
+}
+
+int PeekPlatformMessage(PlatformMessage* message) {
+  PlatformMessage taken;
+  if (TakePosted(&taken) || TakeTranslated(&taken)) {
+    if (message) *message = taken;
+    return 1;
+  }
+  if (!SDL_WasInit(SDL_INIT_EVENTS)) return 0;
+  SDL_Event event;
+  while (SDL_PollEvent(&event)) {
+    if (Deliver(event, &taken)) {
+      if (message) *message = taken;
+      return 1;
+    }
+  }
+  return 0;
+}
+
+void WaitPlatformMessage(PlatformMessage* message) {
+  PlatformMessage taken;
+  for (;;) {
+    if (PeekPlatformMessage(&taken)) break;
+    if (!SDL_WasInit(SDL_INIT_EVENTS)) {
+      taken = {WM_QUIT, 0, 0};  // no window system behind the queue
+      break;
+    }
+    SDL_Event event;
+    if (SDL_WaitEvent(&event) && Deliver(event, &taken)) break;
+  }
+  if (message) *message = taken;
+}
