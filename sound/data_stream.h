@@ -22,6 +22,14 @@ int ReadStream(void* buffer, int32_t itemSize, int32_t count, DataStream* stream
 int SeekStream(DataStream* stream, int32_t offset, int32_t origin);
 void CloseStream(DataStream* stream);
 
+// A resource-kind stream over `size` bytes the caller keeps alive until the
+// stream is closed (tests, and any bytes already in memory). Fails, like a
+// resource, when data is null or size is not positive.
+int OpenMemoryStream(const unsigned char* data, int32_t size, DataStream* stream);
+// Bytes from the read position to the end: 0 or more, or -1 when a file
+// stream cannot tell. The position is left where it was.
+int64_t StreamRemaining(DataStream* stream);
+
 int32_t VarIntSize(uint32_t value);
 int WriteVarInt(uint32_t value, std::FILE* file, int32_t* counter);
 int ReadVarInt(uint32_t* out, DataStream* stream);
