@@ -64,12 +64,13 @@ static void PrintFigures(const char* name, const SoundScript& script, const std:
 
 int main(int argc, char** argv) {
   std::string outDir, fromDir = ZORRIT_SOUND_SCRIPTS;
-  for (int i = 1; i < argc; i++) {
+  int usable = 1;
+  for (int i = 1; i < argc && usable; i++) {
     if (!std::strcmp(argv[i], "--write") && i + 1 < argc) outDir = argv[++i];
     else if (!std::strcmp(argv[i], "--from") && i + 1 < argc) fromDir = argv[++i];
-    else outDir.clear(), i = argc;
+    else usable = 0;
   }
-  if (outDir.empty()) {
+  if (!usable || outDir.empty()) {
     std::fprintf(stderr, "usage: zorrit-sounds --write <outdir> [--from <script dir>]\n");
     return 2;
   }

@@ -63,6 +63,7 @@ int ParsePitch(const std::string& text, int* cents) {
       if (PhaseIncrement(middle) < wanted) low = middle + 1;
       else high = middle;
     }
+    if (low > 0 && wanted - PhaseIncrement(low - 1) < PhaseIncrement(low) - wanted) low--;
     *cents = low;
     return 1;
   }
@@ -171,16 +172,16 @@ static NoteVoice DefaultVoice() {
   return voice;
 }
 
-// Splits "key=value" words; words without "=" are returned in order in plain.
-static int SplitWords(const ScriptReader& reader, const std::vector<std::string>& words, size_t from,
-                      std::vector<std::pair<std::string, std::string>>* settings,
-                      std::vector<std::string>* plain) {
+// Splits "key=value" words from the given one on; words without "=" are
+// returned in order in plain.
+static void SplitWords(const std::vector<std::string>& words, size_t from,
+                       std::vector<std::pair<std::string, std::string>>* settings,
+                       std::vector<std::string>* plain) {
   for (size_t i = from; i < words.size(); i++) {
     size_t equals = words[i].find('=');
     if (equals == std::string::npos) plain->push_back(words[i]);
     else settings->push_back({words[i].substr(0, equals), words[i].substr(equals + 1)});
   }
-  return 1;
 }
 
 // Builds the voice of a note or instrument line: a named instrument first,
@@ -229,7 +230,7 @@ static int ReadNoteLine(ScriptReader& reader, const std::vector<std::string>& wo
   std::vector<std::string> plain;
   std::map<std::string, std::string> rest;
   NoteVoice voice;
-  SplitWords(reader, words, 1, &settings, &plain);
+  SplitWords(words, 1, &settings, &plain);
   if (plain.size() > 1) return Complain(reader, "unexpected word: " + plain[1]);
   if (!BuildVoice(reader, plain, settings, &voice, &rest)) return 0;
   int start = 0, length = 0, cents = 0;
@@ -256,7 +257,7 @@ static int ReadSequenceLine(ScriptReader& reader, const std::vector<std::string>
   std::vector<std::string> plain;
   std::map<std::string, std::string> rest;
   NoteVoice voice;
-  SplitWords(reader, head, 1, &settings, &plain);
+  SplitWords(head, 1, &settings, &plain);
   if (plain.size() > 1) return Complain(reader, "unexpected word: " + plain[1]);
   if (!BuildVoice(reader, plain, settings, &voice, &rest)) return 0;
   int start = 0, step = 0, length = 0;
@@ -294,7 +295,7 @@ static int ReadInstrumentLine(ScriptReader& reader, const std::vector<std::strin
   std::vector<std::pair<std::string, std::string>> settings;
   std::vector<std::string> plain;
   std::map<std::string, std::string> rest;
-  SplitWords(reader, words, 2, &settings, &plain);
+  SplitWords(words, 2, &settings, &plain);
   if (!plain.empty()) return Complain(reader, "unexpected word: " + plain[0]);
   // "like=other" starts from another instrument.
   std::vector<std::string> base;
