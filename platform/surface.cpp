@@ -1,0 +1,219 @@
+// Off-screen surfaces over SDL_Surface, always SDL_PIXELFORMAT_RGB888
+// (0x00RRGGBB in a uint32_t, the top byte unused and kept 0 by decoding).
+//
+// Fills and blits are plain loops over the rows rather than SDL's blitter:
+// every call checks its rectangles first (SDL would clip silently, we must
+// refuse), and the loops need no blit map, so alternating destinations costs
+// nothing and nothing is allocated. The keyed loop is written as a select so
+// that the compiler turns it into vector blends.
+#include "platform/surface.h"
+
+#include <SDL.h>
+
+#include <cstdlib>
+#include <cstring>
+
+struct PlatformSurface {
+  SDL_Surface* sdl;
+  int lost;
+};
+
+namespace {
+
+// Wraps a surface already in the native format.
+PlatformSurface* Wrap(SDL_Surface* sdl) {
+  PlatformSurface* surface = static_cast<PlatformSurface*>(std::calloc(1, sizeof(PlatformSurface)));
+  if (!surface) {
+    SDL_FreeSurface(sdl);
+    return nullptr;
+  }
+  surface->sdl = sdl;
+  surface->lost = 0;
+  return surface;
+}
+
+// 1 when r is non-empty and wholly inside the surface.
+int RectInside(const PlatformSurface* s, const PlatformRect& r) {
+  return r.left < r.right && r.top < r.bottom && r.left >= 0 && r.top >= 0 &&
+         r.right <= s->sdl->w && r.bottom <= s->sdl->h;
+}
+
+uint32_t* Row(const PlatformSurface* s, int32_t y) {
+  return reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(s->sdl->pixels) +
+                                     static_cast<ptrdiff_t>(y) * s->sdl->pitch);
+}
+
+void KeyedRowForward(uint32_t* d, const uint32_t* s, int32_t n) {
+  for (int32_t x = 0; x < n; ++x) {
+    uint32_t v = s[x];
+    d[x] = v ? v : d[x];
+  }
+}
+
+void KeyedRowBackward(uint32_t* d, const uint32_t* s, int32_t n) {
+  for (int32_t x = n - 1; x >= 0; --x) {
+    uint32_t v = s[x];
+    d[x] = v ? v : d[x];
+  }
+}
+
+// Converts a decoded image to the native format and clears the unused byte,
+// so that black is exactly 0 whatever path SDL's converter took.
+PlatformSurface* FromDecoded(SDL_Surface* decoded) {
+  if (!decoded) return nullptr;
+  SDL_Surface* native = SDL_ConvertSurfaceFormat(decoded, SDL_PIXELFORMAT_RGB888, 0);
+  SDL_FreeSurface(decoded);
+  if (!native) return nullptr;
+  SDL_SetSurfaceRLE(native, 0);
+  SDL_SetColorKey(native, SDL_TRUE, 0);
+  if (SDL_MUSTLOCK(native)) SDL_LockSurface(native);
+  for (int32_t y = 0; y < native->h; ++y) {
+    uint32_t* row = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(native->pixels) +
+                                                static_cast<ptrdiff_t>(y) * native->pitch);
+    for (int32_t x = 0; x < native->w; ++x) row[x] &= 0x00FFFFFFu;
+  }
+  if (SDL_MUSTLOCK(native)) SDL_UnlockSurface(native);
+  return Wrap(native);
+}
+
+}  // namespace
+
+PlatformSurface* CreatePlatformSurface(int32_t width, int32_t height) {
+  if (width < 1 || height < 1) return nullptr;
+  // Guard the byte count (and SDL's own int arithmetic) against overflow.
+  if (static_cast<int64_t>(width) * height > (static_cast<int64_t>(1) << 28)) return nullptr;
+  SDL_Surface* sdl = SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_RGB888);
+  if (!sdl) return nullptr;
+  SDL_SetSurfaceRLE(sdl, 0);
+  SDL_SetColorKey(sdl, SDL_TRUE, 0);
+  return Wrap(sdl);
+}
+
+void DestroyPlatformSurface(PlatformSurface* surface) {
+  if (!surface) return;
+  SDL_FreeSurface(surface->sdl);
+  std::free(surface);
+}
+
+int32_t PlatformSurfaceWidth(const PlatformSurface* surface) { return surface ? surface->sdl->w : 0; }
+
+int32_t PlatformSurfaceHeight(const PlatformSurface* surface) { return surface ? surface->sdl->h : 0; }
+
+const uint8_t* PlatformSurfacePixels(const PlatformSurface* surface, int32_t* pitch) {
+  if (!surface) return nullptr;
+  if (pitch) *pitch = surface->sdl->pitch;
+  return static_cast<const uint8_t*>(surface->sdl->pixels);
+}
+
+uint8_t* PlatformSurfacePixelsMutable(PlatformSurface* surface, int32_t* pitch) {
+  if (!surface) return nullptr;
+  if (pitch) *pitch = surface->sdl->pitch;
+  return static_cast<uint8_t*>(surface->sdl->pixels);
+}
+
+int FillPlatformSurface(PlatformSurface* surface, const PlatformRect& rect, uint32_t native) {
+  if (!surface || surface->lost || !RectInside(surface, rect)) return 0;
+  const int32_t n = rect.right - rect.left;
+  for (int32_t y = rect.top; y < rect.bottom; ++y) {
+    uint32_t* d = Row(surface, y) + rect.left;
+    if (native == 0) {
+      std::memset(d, 0, static_cast<size_t>(n) * 4);
+    } else {
+      for (int32_t x = 0; x < n; ++x) d[x] = native;
+    }
+  }
+  return 1;
+}
+
+int BlitPlatformSurface(PlatformSurface* dst, const PlatformRect& dstRect,
+                        const PlatformSurface* src, const PlatformRect& srcRect, int keyed) {
+  if (!dst || !src || dst->lost || src->lost) return 0;
+  if (!RectInside(dst, dstRect) || !RectInside(src, srcRect)) return 0;
+  const int32_t w = dstRect.right - dstRect.left;
+  const int32_t h = dstRect.bottom - dstRect.top;
+  if (w != srcRect.right - srcRect.left || h != srcRect.bottom - srcRect.top) return 0;
+
+  // Within one surface the rows and dots are walked so that no source dot is
+  // overwritten before it is read.
+  const bool same = dst == src;
+  const bool upward = same && dstRect.top > srcRect.top;
+  const bool leftward = same && dstRect.top == srcRect.top && dstRect.left > srcRect.left;
+  for (int32_t i = 0; i < h; ++i) {
+    const int32_t k = upward ? h - 1 - i : i;
+    uint32_t* d = Row(dst, dstRect.top + k) + dstRect.left;
+    const uint32_t* s = Row(src, srcRect.top + k) + srcRect.left;
+    if (!keyed) {
+      std::memmove(d, s, static_cast<size_t>(w) * 4);
+    } else if (leftward) {
+      KeyedRowBackward(d, s, w);
+    } else {
+      KeyedRowForward(d, s, w);
+    }
+  }
+  return 1;
+}
+
+int ScaleCopySurface(PlatformSurface* dst, const PlatformSurface* src, int32_t srcWidth,
+                     int32_t srcHeight, int32_t m) {
+  if (!dst || !src || dst->lost || src->lost || m < 1) return 0;
+  if (srcWidth < 1 || srcHeight < 1 || srcWidth > src->sdl->w || srcHeight > src->sdl->h) return 0;
+  if (dst == src) return 0;
+  const int32_t dstW = dst->sdl->w;
+  const int32_t dstH = dst->sdl->h;
+  // Source columns and rows that reach the destination at all.
+  const int32_t cols = srcWidth < (dstW + m - 1) / m ? srcWidth : (dstW + m - 1) / m;
+  const int32_t rows = srcHeight < (dstH + m - 1) / m ? srcHeight : (dstH + m - 1) / m;
+  const int32_t outW = cols * m < dstW ? cols * m : dstW;
+  for (int32_t sy = 0; sy < rows; ++sy) {
+    const uint32_t* s = Row(src, sy);
+    const int32_t top = sy * m;
+    uint32_t* first = Row(dst, top);
+    if (m == 1) {
+      std::memcpy(first, s, static_cast<size_t>(outW) * 4);
+      continue;
+    }
+    for (int32_t dx = 0; dx < outW; ++dx) first[dx] = s[dx / m];
+    for (int32_t k = 1; k < m && top + k < dstH; ++k) {
+      std::memcpy(Row(dst, top + k), first, static_cast<size_t>(outW) * 4);
+    }
+  }
+  return 1;
+}
+
+uint32_t ReadPlatformDot(const PlatformSurface* surface, int32_t x, int32_t y) {
+  if (!surface || x < 0 || y < 0 || x >= surface->sdl->w || y >= surface->sdl->h) return 0;
+  return Row(surface, y)[x];
+}
+
+uint32_t NativeFromColorRef(uint32_t colorRef) {
+  const uint32_t r = colorRef & 0xFFu;
+  const uint32_t g = (colorRef >> 8) & 0xFFu;
+  const uint32_t b = (colorRef >> 16) & 0xFFu;
+  return (r << 16) | (g << 8) | b;
+}
+
+void MarkPlatformSurfaceLost(PlatformSurface* surface) {
+  if (surface) surface->lost = 1;
+}
+
+int IsPlatformSurfaceLost(const PlatformSurface* surface) { return surface ? surface->lost : 0; }
+
+int RestorePlatformSurface(PlatformSurface* surface) {
+  if (!surface) return 0;
+  surface->lost = 0;
+  return 1;
+}
+
+PlatformSurface* DecodeBitmap(const void* bytes, size_t size) {
+  if (!bytes || size == 0 || size > static_cast<size_t>(INT32_MAX)) return nullptr;
+  SDL_RWops* rw = SDL_RWFromConstMem(bytes, static_cast<int>(size));
+  if (!rw) return nullptr;
+  return FromDecoded(SDL_LoadBMP_RW(rw, 1));
+}
+
+PlatformSurface* DecodeBitmapFile(const char* path) {
+  if (!path || !path[0]) return nullptr;
+  SDL_RWops* rw = SDL_RWFromFile(path, "rb");
+  if (!rw) return nullptr;
+  return FromDecoded(SDL_LoadBMP_RW(rw, 1));
+}
