@@ -27,3 +27,18 @@ int GetPlatformSizeLimits(PlatformSizeLimits* limits);
 // window normally or maximised.
 int ApplyPlatformWindowPlacement(PlatformWindow* window, const PlatformRect& rect, int32_t resize,
                                  int32_t showCommand);
+
+// Headless implementation only: a recorded placement that tests set and
+// inspect. Reading the placement answers the recorded one; applying one
+// records the call and updates the recorded placement (moved, sized when
+// resize is set, shown as asked). A null argument makes the matching read
+// fail until it is set again.
+void SetHeadlessWindowPlacement(const PlatformWindowPlacement* placement);
+void SetHeadlessSizeLimits(const PlatformSizeLimits* limits);
+struct HeadlessPlacementCall {
+  int32_t count;        // ApplyPlatformWindowPlacement calls so far
+  PlatformRect rect;    // arguments of the last one
+  int32_t resize;
+  int32_t showCommand;
+};
+const HeadlessPlacementCall* LastHeadlessPlacementCall();
