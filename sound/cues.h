@@ -24,4 +24,6 @@ void ReleaseSoundSlot(int32_t slot);
 
 // For the replay trace: the effects PlayEffect started since the last
 // TakeEffectLog, in order (at most `capacity` kept; the count is returned).
+// Every PlayEffect call is logged, with or without a sound device, so a
+// trace does not depend on the machine; the log keeps the first 64.
 int32_t TakeEffectLog(int32_t* slots, int32_t capacity);
