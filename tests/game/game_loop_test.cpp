@@ -1,0 +1,303 @@
+// Whole frames through GameLoop and RunGame on the headless platform: key
+// messages arrive through the message pump between frames, as in the game.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "game_test_support.h"
+#include "graphics/bitmap.h"
+#include "graphics/display.h"
+#include "graphics/draw.h"
+#include "input/keys.h"
+#include "platform/surface.h"
+#include "platform/window.h"
+#include "shell/frame_pacing.h"
+
+namespace {
+
+constexpr uint32_t kQuit = 0;  // script message: post the quit message
+constexpr uint64_t kMenuReset = 40011;
+
+struct ScriptEvent {
+  uint32_t frame;  // WaitFrame call, counted from 1 since the script was armed
+  uint32_t message;
+  uint64_t key;
+};
+
+std::vector<ScriptEvent> script;
+uint32_t framesSeen;
+std::vector<int32_t> modeAfterFrame;  // index: WaitFrame call
+std::vector<uint32_t> stepsAfterFrame;
+uint32_t snapshotFrame;            // WaitFrame call whose picture to keep; 0: none
+std::vector<uint32_t> snapshot;  // the back surface as that WaitFrame began
+
+void Observe(uint32_t) {
+  ++framesSeen;
+  modeAfterFrame.push_back(world.mode);
+  stepsAfterFrame.push_back(stepModeCount);
+  if (framesSeen == snapshotFrame) {
+    snapshot.clear();
+    for (int32_t y = 0; y < 240; ++y) {
+      for (int32_t x = 0; x < 320; ++x) snapshot.push_back(ReadPlatformDot(displayState.back, x, y));
+    }
+  }
+  for (const ScriptEvent& e : script) {
+    if (e.frame != framesSeen) continue;
+    if (e.message == kQuit) {
+      PostQuitMessage();
+    } else {
+      PostPlatformMessage(PlatformMessage{e.message, e.key, 0});
+    }
+  }
+}
+
+int64_t TestWindowProc(PlatformWindow* window, uint32_t message, uint64_t wParam, int64_t) {
+  if (message == WM_KEYDOWN || message == WM_KEYUP) OnInputMessage(window, message, wParam);
+  if (message == WM_COMMAND && wParam == kMenuReset) RequestReset(1);
+  return 0;
+}
+
+class WholeFrames : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    PlatformMessage stale;
+    while (PeekPlatformMessage(&stale)) {
+    }
+    ClearKeys();
+    script.clear();
+    framesSeen = 0;
+    snapshotFrame = 0;
+    modeAfterFrame.assign(1, -1);
+    stepsAfterFrame.assign(1, stepModeCount);
+    framePacing.windowActive = 1;
+    framePacing.rateFirstCall = 1;
+    framePacing.rateCount = 0;
+    framePacing.rateValue = 0;
+    SetMessageTarget(nullptr, TestWindowProc);
+    SetFrameObserver(Observe);
+    ASSERT_EQ(OpenDisplay(nullptr, dataDir_.c_str()), 1);
+    ASSERT_EQ(CreateScreen(nullptr, 320, 240, 1), 1);
+    TakeEffects();
+  }
+  void TearDown() override {
+    SetFrameObserver(nullptr);
+    CloseDisplay(nullptr);
+  }
+
+  // Game frames run between WaitFrame calls a and b (inclusive).
+  uint32_t StepsBetween(uint32_t a, uint32_t b) { return stepsAfterFrame[b] - stepsAfterFrame[a - 1]; }
+
+  std::string dataDir_ = "";
+};
+
+TEST_F(WholeFrames, TitleToPlayOnTheFrameTimeline) {
+  StartTitle();
+  script = {{205, WM_KEYDOWN, VK_SPACE}, {300, kQuit, 0}};
+  EXPECT_EQ(GameLoop(), 0);
+  ASSERT_EQ(framesSeen, 300u);
+  EXPECT_EQ(StepsBetween(1, 300), 300u);
+  EXPECT_EQ(modeAfterFrame[205], ModeTitle);
+  EXPECT_EQ(modeAfterFrame[206], ModeWipe);  // space seen in frame 206, timer past 200
+  EXPECT_EQ(modeAfterFrame[226], ModeWipe);
+  EXPECT_EQ(modeAfterFrame[227], ModeStart);  // 21 wipe frames
+  EXPECT_EQ(modeAfterFrame[288], ModeStart);
+  EXPECT_EQ(modeAfterFrame[289], ModePlay);  // 62 start frames
+  EXPECT_EQ(world.timer, 300 - 227);
+}
+
+TEST_F(WholeFrames, SpaceHeldWhenTheLoopStartsIsNotAPress) {
+  StartTitle();
+  for (int32_t i = 0; i < 250; ++i) StepMode(Pad(0));
+  OnInputMessage(nullptr, WM_KEYDOWN, VK_SPACE);
+  script = {{5, kQuit, 0}};
+  GameLoop();
+  EXPECT_EQ(world.mode, ModeTitle);
+}
+
+TEST_F(WholeFrames, OverlayHoldsTheGameAndItsOpeningPressDoesNotCloseIt) {
+  StartTitle();
+  script = {{3, WM_KEYDOWN, VK_ESCAPE},  // the overlay opens in frame 4
+            {4, WM_KEYUP, VK_ESCAPE},
+            {5, WM_KEYDOWN, VK_F1},  // continue
+            {8, kQuit, 0}};
+  EXPECT_EQ(GameLoop(), 0);
+  EXPECT_EQ(StepsBetween(1, 3), 3u);
+  EXPECT_EQ(StepsBetween(4, 5), 0u);  // the overlay's own frames
+  EXPECT_EQ(StepsBetween(6, 8), 3u);
+  EXPECT_EQ(world.timer, 6);
+  EXPECT_EQ(ResetRequested(), 0);
+}
+
+TEST_F(WholeFrames, OverlayShowsOnlyItsPictureOnBlack) {
+  // With the game's sheets loaded, frame 1 draws the playfield and HUD; the
+  // overlay must not show any of it.
+  ASSERT_EQ(LoadBitmapSlot("BMP_ZORRIT", SLOT_SHEET, 0, 0), 1);
+  ASSERT_EQ(LoadBitmapSlot("BMP_ESCAPE", SLOT_ESCAPE, 0, 0), 1);
+  ASSERT_EQ(LoadBitmapSlot("BMP_CHARACTOR", SLOT_CHARACTERS, 0, 0), 1);
+  FreshWorld(ModePlay);
+  // Frames 2 and 3 belong to the overlay; keep the picture of the second.
+  script = {{1, WM_KEYDOWN, VK_ESCAPE},
+            {2, WM_KEYUP, VK_ESCAPE},
+            {3, WM_KEYDOWN, VK_F1},
+            {4, kQuit, 0}};
+  snapshotFrame = 3;
+  GameLoop();
+  EXPECT_EQ(StepsBetween(2, 3), 0u);
+  const std::vector<uint32_t>& shown = snapshot;
+  ASSERT_EQ(shown.size(), 320u * 240u);
+  const PlatformSurface* picture = displayState.slots[SLOT_ESCAPE].surface;
+  int32_t ink = 0;
+  for (int32_t y = 0; y < 240; ++y) {
+    for (int32_t x = 0; x < 320; ++x) {
+      uint32_t expected = 0;
+      if (x >= 8 && x < 88 && y >= 8 && y < 32) expected = ReadPlatformDot(picture, x - 8, y - 8);
+      ink += expected != 0;
+      ASSERT_EQ(shown[y * 320 + x], expected) << x << "," << y;
+    }
+  }
+  EXPECT_GT(ink, 0);
+}
+
+TEST_F(WholeFrames, EscapeInTheOverlayQuitsAndF1BeatsF2) {
+  StartTitle();
+  script = {{2, WM_KEYDOWN, VK_ESCAPE}, {3, WM_KEYUP, VK_ESCAPE}, {4, WM_KEYDOWN, VK_ESCAPE}};
+  EXPECT_EQ(GameLoop(), 0);
+  EXPECT_EQ(framesSeen, 4u);
+  EXPECT_EQ(StepsBetween(1, 4), 2u);
+
+  ClearKeys();
+  framesSeen = 0;
+  stepsAfterFrame.assign(1, stepModeCount);
+  script = {{1, WM_KEYDOWN, VK_ESCAPE},
+            {2, WM_KEYUP, VK_ESCAPE},
+            {2, WM_KEYDOWN, VK_F1},
+            {2, WM_KEYDOWN, VK_F2},
+            {4, kQuit, 0}};
+  EXPECT_EQ(GameLoop(), 0);
+  EXPECT_EQ(ResetRequested(), 0);
+}
+
+TEST_F(WholeFrames, F2AndTheMenuResetRestartTheTitle) {
+  FreshWorld(ModePlay);
+  world.bestScore = 77;
+  script = {{2, WM_KEYDOWN, VK_ESCAPE}, {3, WM_KEYDOWN, VK_F2}};
+  EXPECT_EQ(GameLoop(), 1);
+  EXPECT_EQ(world.mode, ModeTitle);
+  EXPECT_EQ(world.timer, 0);
+  EXPECT_EQ(world.bestScore, 77);
+  EXPECT_EQ(StepsBetween(1, 3), 2u);
+
+  // A menu reset chosen while the overlay is open acts once F1 closes it.
+  ClearKeys();
+  FreshWorld(ModePlay);
+  framesSeen = 0;
+  stepsAfterFrame.assign(1, stepModeCount);
+  script = {{1, WM_KEYDOWN, VK_ESCAPE}, {2, WM_COMMAND, kMenuReset}, {3, WM_KEYDOWN, VK_F1}};
+  EXPECT_EQ(GameLoop(), 1);
+  EXPECT_EQ(world.mode, ModeTitle);
+  EXPECT_EQ(StepsBetween(1, 3), 1u);
+
+  // The next loop clears the request and runs the title from its first frame.
+  ClearKeys();
+  framesSeen = 0;
+  script = {{3, kQuit, 0}};
+  EXPECT_EQ(GameLoop(), 0);
+  EXPECT_EQ(ResetRequested(), 0);
+  EXPECT_EQ(world.timer, 3);
+}
+
+// A 24-bit bitmap file of 80 x 80 dots in which character cell i is filled
+// with the colour 0x00RRGGBB = (i + 1) << 16 | 0x4080.
+void WriteCharacterFile(const std::string& path) {
+  const int32_t side = 80, rowBytes = side * 3, size = 54 + rowBytes * side;
+  std::vector<uint8_t> bytes(size, 0);
+  auto put32 = [&](int32_t at, uint32_t v) {
+    for (int32_t i = 0; i < 4; ++i) bytes[at + i] = (uint8_t)(v >> (8 * i));
+  };
+  bytes[0] = 'B';
+  bytes[1] = 'M';
+  put32(2, size);
+  put32(10, 54);
+  put32(14, 40);
+  put32(18, side);
+  put32(22, side);
+  bytes[26] = 1;
+  bytes[28] = 24;
+  put32(34, rowBytes * side);
+  for (int32_t y = 0; y < side; ++y) {
+    uint8_t* row = &bytes[54 + (side - 1 - y) * rowBytes];  // bottom-up
+    for (int32_t x = 0; x < side; ++x) {
+      int32_t cell = (y / 8) * 10 + x / 8;
+      row[3 * x + 0] = 0x80;             // blue
+      row[3 * x + 1] = 0x40;             // green
+      row[3 * x + 2] = (uint8_t)(cell + 1);  // red
+    }
+  }
+  FILE* f = std::fopen(path.c_str(), "wb");
+  ASSERT_NE(f, nullptr);
+  std::fwrite(bytes.data(), 1, bytes.size(), f);
+  std::fclose(f);
+}
+
+class CharacterFile : public WholeFrames {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/zorrit_game_test_XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    dataDir_ = pattern;
+    WholeFrames::SetUp();
+  }
+  void TearDown() override {
+    WholeFrames::TearDown();
+    std::remove((dataDir_ + "/charactor.bmp").c_str());
+    std::remove(dataDir_.c_str());
+  }
+};
+
+TEST_F(CharacterFile, AReadableFileReplacesTheBuiltInSheetAndTheGameRuns) {
+  WriteCharacterFile(dataDir_ + "/charactor.bmp");
+  script = {{1, kQuit, 0}};
+  EXPECT_EQ(RunGame(nullptr), 1);
+  const SurfaceSlot& slot = displayState.slots[SLOT_CHARACTERS];
+  ASSERT_NE(slot.surface, nullptr);
+  EXPECT_STREQ(slot.name, "charactor.bmp");
+  EXPECT_EQ(slot.flags & SLOT_FROM_FILE, SLOT_FROM_FILE);
+  EXPECT_NE(displayState.slots[SLOT_SHEET].surface, nullptr);
+  EXPECT_NE(displayState.slots[SLOT_ESCAPE].surface, nullptr);
+  EXPECT_EQ(stepsAfterFrame[1] - stepsAfterFrame[0], 1u);
+  // The one frame shows the frame-rate figure 0 at (310, 3) in the file's
+  // glyph for "0" (cell 16), and nothing in the leading place.
+  const uint32_t zeroGlyph = ((16u + 1) << 16) | 0x4080;
+  for (int32_t y = 3; y < 11; ++y) {
+    for (int32_t x = 304; x < 320; ++x) {
+      uint32_t expected = x >= 310 && x < 318 ? zeroGlyph : 0;
+      ASSERT_EQ(ReadPlatformDot(displayState.back, x, y), expected) << x << "," << y;
+    }
+  }
+}
+
+TEST_F(CharacterFile, AFileThatIsNoBitmapIsIgnored) {
+  FILE* f = std::fopen((dataDir_ + "/charactor.bmp").c_str(), "wb");
+  ASSERT_NE(f, nullptr);
+  std::fputs("not a bitmap at all\n", f);
+  std::fclose(f);
+  script = {{1, kQuit, 0}};
+  EXPECT_EQ(RunGame(nullptr), 1);
+  EXPECT_STREQ(displayState.slots[SLOT_CHARACTERS].name, "BMP_CHARACTOR");
+  EXPECT_EQ(displayState.slots[SLOT_CHARACTERS].flags & SLOT_FROM_FILE, 0u);
+}
+
+TEST_F(CharacterFile, WithoutTheFileTheBuiltInSheetIsUsed) {
+  script = {{1, kQuit, 0}};
+  EXPECT_EQ(RunGame(nullptr), 1);
+  EXPECT_STREQ(displayState.slots[SLOT_CHARACTERS].name, "BMP_CHARACTOR");
+  EXPECT_EQ(world.mode, ModeTitle);
+  EXPECT_EQ(world.timer, 1);
+  EXPECT_EQ(musicState.active, 0);
+}
+
+}  // namespace

@@ -1,0 +1,174 @@
+// The mode machine frame by frame: title reveal, fire gate, wipe, launch,
+// game over and restart, driven through StepMode with crafted pads.
+#include <gtest/gtest.h>
+
+#include "game_test_support.h"
+
+namespace {
+
+bool Empty(const Rect& r) { return r.left == r.right && r.top == r.bottom; }
+
+bool Same(const Rect& a, const Rect& b) {
+  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+TEST(ModeTimeline, TitleRevealsPiecesWithTheirSoundsFrameByFrame) {
+  StartTitle();
+  TakeEffects();
+  struct Reveal {
+    int32_t frame, effect, piece;  // piece -1: sound only
+  };
+  const Reveal reveals[] = {{20, 18, -1}, {60, 19, 0}, {100, 20, 1}, {133, 21, 2}, {200, 22, 3}};
+  int32_t shown = 0;  // pieces with a src so far
+  for (int32_t frame = 0; frame <= 260; ++frame) {
+    ASSERT_EQ(world.timer, frame);
+    StepMode(Pad(0));
+    std::vector<int32_t> expected;
+    for (const Reveal& r : reveals) {
+      if (r.frame != frame) continue;
+      expected.push_back(r.effect);
+      if (r.piece >= 0) {
+        ASSERT_EQ(r.piece, shown);
+        ++shown;
+      }
+    }
+    ASSERT_EQ(TakeEffects(), expected) << "title frame " << frame;
+    for (int32_t p = 0; p < 4; ++p) {
+      ASSERT_EQ(Empty(world.sprites[SPRITE_TITLE_FIRST + p].src), p >= shown)
+          << "piece " << p << " after frame " << frame;
+    }
+    ASSERT_EQ(world.mode, ModeTitle);
+  }
+  EXPECT_TRUE(Same(world.sprites[SPRITE_TITLE_FIRST + 3].src, Rect{64, 32, 128, 48}));
+}
+
+TEST(ModeTimeline, FireStartsTheWipeOnlyAsANewPressAfterFrame200) {
+  StartTitle();
+  for (int32_t i = 0; i < 199; ++i) StepMode(Pad(PAD_FIRE, i == 0 ? PAD_FIRE : 0u));
+  // Frame 199: the timer reaches 200 in this frame, which is not past 200.
+  StepMode(Pad(PAD_FIRE, PAD_FIRE));
+  EXPECT_EQ(world.mode, ModeTitle);
+  // Frame 200: fire still held from before is not a press.
+  StepMode(Pad(PAD_FIRE, 0));
+  EXPECT_EQ(world.mode, ModeTitle);
+  EXPECT_EQ(world.timer, 201);
+  StepMode(Pad(PAD_FIRE, PAD_FIRE));
+  EXPECT_EQ(world.mode, ModeWipe);
+  EXPECT_EQ(world.timer, 0);
+  EXPECT_TRUE(Empty(world.sprites[SPRITE_WIPE_BOX].src));
+
+  // The first frame that accepts fire is the one that reveals piece 4.
+  StartTitle();
+  for (int32_t i = 0; i < 200; ++i) StepMode(Pad(0));
+  TakeEffects();
+  StepMode(Pad(PAD_FIRE, PAD_FIRE));
+  EXPECT_EQ(world.mode, ModeWipe);
+  EXPECT_EQ(TakeEffects(), std::vector<int32_t>{22});
+}
+
+TEST(ModeTimeline, WipeGrowsFor20FramesAndStartsTheGameInThe21st) {
+  StartTitle();
+  for (int32_t i = 0; i < 201; ++i) StepMode(Pad(0));
+  StepMode(Pad(PAD_FIRE, PAD_FIRE));
+  ASSERT_EQ(world.mode, ModeWipe);
+  TakeEffects();
+  for (int32_t k = 1; k <= 20; ++k) {
+    StepMode(Pad(0));
+    ASSERT_EQ(world.mode, ModeWipe) << "wipe frame " << k;
+    ASSERT_TRUE(Same(world.sprites[SPRITE_WIPE_BOX].src, Rect{64, 64, 64 + k, 64 + k}));
+    ASSERT_TRUE(TakeEffects().empty());
+    ASSERT_EQ(musicState.active, 0);
+  }
+  StepMode(Pad(0));
+  EXPECT_EQ(world.mode, ModeStart);
+  EXPECT_EQ(TakeEffects(), std::vector<int32_t>{17});
+  EXPECT_EQ(musicState.active, 1);
+  EXPECT_EQ(musicState.index, 0);
+  EXPECT_EQ(world.timer, 0);  // ModeStart counts from the title's fire
+}
+
+TEST(ModeTimeline, StartLastsSixtyTwoFramesThenThePlayerSteers) {
+  FreshWorld(ModeStart);
+  for (int32_t frame = 1; frame <= 62; ++frame) {
+    ASSERT_EQ(world.mode, ModeStart) << "frame " << frame;
+    StepMode(Pad(PAD_LEFT));  // ignored: no steering while launching
+  }
+  EXPECT_EQ(world.mode, ModePlay);
+  EXPECT_EQ(world.timer, 62);
+  EXPECT_EQ(world.creatureX, 15000);
+  EXPECT_EQ(world.creatureVx, 0);
+  // In ModePlay the pad steers from the very next frame.
+  StepMode(Pad(PAD_RIGHT));
+  EXPECT_EQ(world.creatureVx, 7);
+}
+
+TEST(ModeTimeline, GameOverHoldsUntilANewFirePressThenRestartsWithoutTitle) {
+  FreshWorld(ModePlay);
+  world.bestScore = 5;
+  world.score = 12;
+  world.wipeCount = 20;
+  StartMusic(0);
+  // Hazard A on the point that becomes the tail tip's (entry 42) this frame.
+  world.trailX[41] = 10000;
+  world.trailY[41] = 10000;
+  world.sprites[SPRITE_HAZARD_A].x = 95;
+  world.sprites[SPRITE_HAZARD_A].y = 95;
+  world.sprites[SPRITE_HAZARD_B].x = 320;
+  world.timer = 10;
+  StepMode(Pad(PAD_FIRE));
+  ASSERT_EQ(world.mode, ModeOver);
+  EXPECT_EQ(TakeEffects(), std::vector<int32_t>{16});
+  EXPECT_EQ(musicState.index, 1);
+  EXPECT_EQ(world.bestScore, 12);
+  EXPECT_TRUE(Same(world.sprites[SPRITE_HEAD].src, Rect{64, 16, 80, 32}));
+
+  // The frozen picture: nothing moves, fire held through the end is no press.
+  int32_t x = world.creatureX, y = world.creatureY, bx = world.ballX, timer = world.timer;
+  for (int32_t i = 0; i < 5; ++i) StepMode(Pad(PAD_FIRE));
+  EXPECT_EQ(world.mode, ModeOver);
+  EXPECT_EQ(world.creatureX, x);
+  EXPECT_EQ(world.creatureY, y);
+  EXPECT_EQ(world.ballX, bx);
+  EXPECT_EQ(world.timer, timer);
+
+  StepMode(Pad(PAD_FIRE, PAD_FIRE));
+  EXPECT_EQ(world.mode, ModeStart);
+  EXPECT_EQ(TakeEffects(), std::vector<int32_t>{17});
+  EXPECT_EQ(musicState.active, 1);
+  EXPECT_EQ(musicState.index, 0);
+  EXPECT_EQ(world.score, 0);
+  EXPECT_EQ(world.bestScore, 12);
+  EXPECT_EQ(world.timer, 0);
+  EXPECT_EQ(world.creatureY, 20400);
+  EXPECT_TRUE(Same(world.sprites[SPRITE_HEAD].src, Rect{0, 0, 16, 16}));
+  EXPECT_TRUE(Same(world.sprites[SPRITE_WIPE_BOX].src, Rect{64, 64, 84, 84}));
+  EXPECT_EQ(world.wipeCount, 20);
+}
+
+TEST(ModeTimeline, StepModeCountsEveryCallAndIgnoresUnknownModes) {
+  FreshWorld(7);
+  uint32_t before = stepModeCount;
+  int32_t timer = world.timer;
+  StepMode(Pad(PAD_FIRE, PAD_FIRE));
+  StepMode(Pad(0));
+  EXPECT_EQ(stepModeCount, before + 2);
+  EXPECT_EQ(world.timer, timer);
+  EXPECT_EQ(world.mode, 7);
+  EXPECT_TRUE(TakeEffects().empty());
+}
+
+TEST(ModeTimeline, StartTitleStopsBothMusicsAndKeepsTheBestScore) {
+  FreshWorld(ModeOver);
+  world.bestScore = 321;
+  world.sparkleFrame = 2;
+  StartMusic(1);
+  StartTitle();
+  EXPECT_EQ(world.mode, ModeTitle);
+  EXPECT_EQ(world.wipeCount, 0);
+  EXPECT_EQ(musicState.active, 0);
+  EXPECT_EQ(world.bestScore, 321);
+  EXPECT_EQ(world.sparkleFrame, 2);
+  for (int32_t p = 0; p < 4; ++p) EXPECT_TRUE(Empty(world.sprites[SPRITE_TITLE_FIRST + p].src));
+}
+
+}  // namespace
