@@ -139,13 +139,27 @@ void CloseSound() {
 
 int ReadWave(const char* name, const char* type, uint8_t format[18], uint32_t* length,
              uint8_t** samples) {
+  DataStream stream;
+  int ok = OpenStream(nullptr, name, type, &stream);
+  if (ok) {
+    ok = ReadWaveStream(&stream, format, length, samples);
+  } else {
+    *samples = nullptr;
+    *length = 0;
+    std::memset(format, 0, kFormatBytes);
+  }
+  CloseStream(&stream);
+  return ok;
+}
+
+int ReadWaveStream(DataStream* source, uint8_t format[18], uint32_t* length, uint8_t** samples) {
   *samples = nullptr;
   *length = 0;
   std::memset(format, 0, kFormatBytes);
-  DataStream stream;
+  DataStream& stream = *source;
   int ok = 0;
   uint8_t header[kWaveHeaderBytes];
-  if (OpenStream(nullptr, name, type, &stream) && ReadStream(header, kWaveHeaderBytes, 1, &stream) &&
+  if (ReadStream(header, kWaveHeaderBytes, 1, &stream) &&
       TagIs(header, "RIFF") && TagIs(header + 8, "WAVE") && TagIs(header + 12, "fmt ")) {
     std::memcpy(format, header + kFormatOffset, kFormatBytes);
     const uint32_t tag = ReadLittle16(format);
@@ -179,7 +193,6 @@ int ReadWave(const char* name, const char* type, uint8_t format[18], uint32_t* l
     std::free(*samples);
     *samples = nullptr;
   }
-  CloseStream(&stream);
   return ok;
 }
 

@@ -15,6 +15,7 @@
 #include <cstdint>
 
 struct PlatformWindow;
+struct DataStream;
 
 inline constexpr int32_t kSoundSlotCount = 64;
 
@@ -24,6 +25,8 @@ int LoadSound(const char* name, const char* type, int32_t slot);
 // format: the 18 bytes of the format record; samples: malloc'd, caller frees.
 int ReadWave(const char* name, const char* type, uint8_t format[18], uint32_t* length,
              uint8_t** samples);
+// The same over a stream already open at its start (the caller closes it).
+int ReadWaveStream(DataStream* stream, uint8_t format[18], uint32_t* length, uint8_t** samples);
 void PlayOnce(int32_t slot);
 void PlayLoop(int32_t slot);
 void StopSoundSlot(int32_t slot);
