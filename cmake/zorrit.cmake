@@ -28,3 +28,14 @@ function(zorrit_test name)
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
     PROPERTIES ENVIRONMENT "SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy")
 endfunction()
+
+# zorrit_add_subfolders(): adds every subfolder of the current folder that has
+# a CMakeLists.txt (one tool, test group, benchmark or fuzz set per folder).
+function(zorrit_add_subfolders)
+  file(GLOB entries LIST_DIRECTORIES true CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*)
+  foreach(entry IN LISTS entries)
+    if(IS_DIRECTORY ${entry} AND EXISTS ${entry}/CMakeLists.txt)
+      add_subdirectory(${entry})
+    endif()
+  endforeach()
+endfunction()
