@@ -81,10 +81,14 @@ TEST(Creature, RightAndBottomWallsTurnSmallVelocitiesAround) {
   EXPECT_EQ(world.creatureX, 28400);
   EXPECT_EQ(TakeEffects(), (std::vector<int32_t>{14, 14}));
 
-  // Exactly on the wall is not past it.
+  // Exactly on a wall is not past it.
   PlaceHead(28399, 20399, 1, 1);
   StepCreature();
   EXPECT_TRUE(TakeEffects().empty());
+  PlaceHead(2002, 2002, -2, -2);
+  StepCreature();
+  EXPECT_TRUE(TakeEffects().empty());
+  EXPECT_EQ(world.creatureX, 2000);
 }
 
 TEST(Creature, WallTestUsesTheVelocityBeforeFrictionAndLimit) {

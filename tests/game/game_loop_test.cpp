@@ -20,6 +20,9 @@
 namespace {
 
 constexpr uint32_t kQuit = 0;  // script message: post the quit message
+// A loop still running after this many frames has missed its exit: end it
+// so that the test fails instead of hanging.
+constexpr uint32_t kRunawayFrames = 2000;
 constexpr uint64_t kMenuReset = 40011;
 
 struct ScriptEvent {
@@ -37,6 +40,7 @@ std::vector<uint32_t> snapshot;  // the back surface as that WaitFrame began
 
 void Observe(uint32_t) {
   ++framesSeen;
+  if (framesSeen >= kRunawayFrames) PostQuitMessage();
   modeAfterFrame.push_back(world.mode);
   stepsAfterFrame.push_back(stepModeCount);
   if (framesSeen == snapshotFrame) {
