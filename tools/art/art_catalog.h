@@ -43,7 +43,7 @@ extern const int SHEET_REGION_COUNT;
 // dot right and down. 127..131 are arrows left, right, up, down and a heart.
 //
 // The text font (text_font.bmp, 96 x 72): 6 x 12 cells, sixteen to a row,
-// six rows, codes 32..127; 127 is a solid block for unknown codes. A glyph dot
+// six rows, codes 32..127; 127 is an open box for unknown codes. A glyph dot
 // is any non-black dot (glyphs are white on black). Each glyph stays in its
 // cell's left 5 columns, so the sixth is the gap between characters;
 // capitals stand on rows 2-8, small letters' x-height is rows 4-8, the
