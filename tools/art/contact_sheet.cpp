@@ -27,6 +27,8 @@ const int32_t SCREEN_WIDTH = 320;
 const int32_t SCREEN_HEIGHT = 240;
 const int32_t MARGIN = 16;
 const int32_t HEADING = 30;  // room for a heading above a panel
+const int LEGEND_COLUMNS = 2;
+const int32_t LEGEND_WIDTH = 520;
 
 uint32_t RgbOf(const ArtColour& colour) { return (uint32_t)colour.r << 16 | colour.g << 8 | colour.b; }
 
@@ -95,15 +97,22 @@ void PutHeading(Canvas* canvas, const ArtImage& font, int32_t x, int32_t y, cons
   PutText(canvas, font, x, y + 2, text, INK, 2);
 }
 
+// The sheet twice, plain and with its regions outlined and numbered, and the
+// legend of the numbers below.
 int32_t DrawSheetPanel(Canvas* canvas, const ArtImage& sheet, const ArtImage& font, int32_t x, int32_t y) {
-  PutHeading(canvas, font, x, y, "zorrit.bmp 128 x 128, 8 bits, regions");
+  const int32_t side = sheet.width * SHEET_SCALE;
+  const int32_t numberedX = x + side + MARGIN;
+  PutHeading(canvas, font, x, y, "zorrit.bmp 128 x 128, 8 bits");
+  PutHeading(canvas, font, numberedX, y, "its regions");
   y += HEADING;
   PutWholeImage(canvas, sheet, x, y, SHEET_SCALE);
-  const int32_t legendX = x + sheet.width * SHEET_SCALE + 24;
+  PutWholeImage(canvas, sheet, numberedX, y, SHEET_SCALE);
+  const int32_t legendY = y + sheet.height * SHEET_SCALE + 12;
+  const int legendRows = (SHEET_REGION_COUNT + LEGEND_COLUMNS - 1) / LEGEND_COLUMNS;
   for (int i = 0; i < SHEET_REGION_COUNT; i++) {
     const SheetRegion& region = SHEET_REGIONS[i];
     const uint32_t colour = REGION_COLOURS[i % 4];
-    const int32_t rx = x + region.left * SHEET_SCALE, ry = y + region.top * SHEET_SCALE;
+    const int32_t rx = numberedX + region.left * SHEET_SCALE, ry = y + region.top * SHEET_SCALE;
     const int32_t rw = (region.right - region.left) * SHEET_SCALE, rh = (region.bottom - region.top) * SHEET_SCALE;
     FrameBox(canvas, rx, ry, rw, rh, colour);
     for (int32_t piece = 1; piece < region.pieces; piece++)
@@ -117,10 +126,11 @@ int32_t DrawSheetPanel(Canvas* canvas, const ArtImage& sheet, const ArtImage& fo
     char line[96];
     std::snprintf(line, sizeof line, "%2d %-17s (%d,%d)-(%d,%d)", i + 1, region.name, region.left, region.top,
                   region.right, region.bottom);
-    FillBox(canvas, legendX, y + i * 26 + 4, 12, 16, colour);
-    PutText(canvas, font, legendX + 18, y + i * 26, line, INK, 2);
+    const int32_t lx = x + (i / legendRows) * LEGEND_WIDTH, ly = legendY + (i % legendRows) * 26;
+    FillBox(canvas, lx, ly + 4, 12, 16, colour);
+    PutText(canvas, font, lx + 18, ly, line, INK, 2);
   }
-  return y + sheet.height * SHEET_SCALE;
+  return legendY + legendRows * 26;
 }
 
 int32_t DrawImagePanel(Canvas* canvas, const ArtImage& image, const ArtImage& font, int32_t x, int32_t y,
