@@ -1,4 +1,4 @@
-// The replay's script and command-line parsing.
+// The replay's key script: what a line means, and what is refused.
 #include <gtest/gtest.h>
 
 #include "platform/messages.h"
@@ -54,40 +54,6 @@ TEST(ReplayScript, RejectsWhatItCannotPlayAndSaysWhere) {
     EXPECT_EQ(ParseReplayScript(c.text, &script, error, sizeof error), 0) << c.text;
     EXPECT_EQ(std::string(error).rfind(c.says, 0), 0u) << error;
   }
-}
-
-TEST(ReplayArguments, ReadsEveryOptionAndRefusesNonsense) {
-  ReplayOptions* options = new ReplayOptions();
-  char error[256] = "";
-  const char* good[] = {"zorrit-replay", "--input", "a.input", "--frames", "3000",
-                        "--trace", "t.trace", "--picture-hash", "--shot", "400:title.png",
-                        "--shot", "2500:play.png", "--audio", "out.wav"};
-  ASSERT_EQ(ParseReplayArguments(14, (char**)good, options, error, sizeof error), 1) << error;
-  EXPECT_STREQ(options->inputPath, "a.input");
-  EXPECT_EQ(options->frames, 3000u);
-  EXPECT_STREQ(options->tracePath, "t.trace");
-  EXPECT_EQ(options->pictureHash, 1);
-  ASSERT_EQ(options->shotCount, 2);
-  EXPECT_EQ(options->shots[1].frame, 2500u);
-  EXPECT_STREQ(options->shots[1].path, "play.png");
-  EXPECT_STREQ(options->audioPath, "out.wav");
-
-  const char* bad[][3] = {
-      {"--frames", "0", nullptr},        {"--frames", "12x", nullptr},
-      {"--shot", "title.png", nullptr},  {"--shot", ":title.png", nullptr},
-      {"--shot", "4:", nullptr},         {"--frames", nullptr, nullptr},
-      {"--picture-hash", "--frames", "5"},  // a hash needs a trace
-      {"--loop", nullptr, nullptr},
-  };
-  for (auto& args : bad) {
-    const char* argv[4] = {"zorrit-replay", args[0], args[1], args[2]};
-    int argc = 2 + (args[1] != nullptr) + (args[2] != nullptr);
-    EXPECT_EQ(ParseReplayArguments(argc, (char**)argv, options, error, sizeof error), 0)
-        << args[0] << " " << (args[1] ? args[1] : "");
-  }
-  const char* nothing[] = {"zorrit-replay"};
-  EXPECT_EQ(ParseReplayArguments(1, (char**)nothing, options, error, sizeof error), 0);
-  delete options;
 }
 
 }  // namespace
