@@ -8,6 +8,8 @@
 // times faster than SDL's keyed blit and fill for the game's sprite sizes.
 #include "platform/surface.h"
 
+#include "platform/bitmap_check.h"
+
 #include <SDL.h>
 
 #include <cstdlib>
@@ -220,14 +222,17 @@ int RestorePlatformSurface(PlatformSurface* surface) {
 
 PlatformSurface* DecodeBitmap(const void* bytes, size_t size) {
   if (!bytes || size == 0 || size > static_cast<size_t>(INT32_MAX)) return nullptr;
+  if (!CheckBitmapBytes(bytes, size)) return nullptr;  // SDL would trust the header's size
   SDL_RWops* rw = SDL_RWFromConstMem(bytes, static_cast<int>(size));
   if (!rw) return nullptr;
   return FromDecoded(SDL_LoadBMP_RW(rw, 1));
 }
 
 PlatformSurface* DecodeBitmapFile(const char* path) {
-  if (!path || !path[0]) return nullptr;
-  SDL_RWops* rw = SDL_RWFromFile(path, "rb");
-  if (!rw) return nullptr;
-  return FromDecoded(SDL_LoadBMP_RW(rw, 1));
+  uint8_t* bytes = nullptr;
+  size_t size = 0;
+  if (!ReadBitmapFile(path, &bytes, &size)) return nullptr;  // regular files, size-capped
+  PlatformSurface* surface = DecodeBitmap(bytes, size);
+  std::free(bytes);
+  return surface;
 }

@@ -62,6 +62,8 @@ int RestorePlatformSurface(PlatformSurface* surface);
 // Decodes a BMP image (from memory or a file) into a new surface of the
 // bitmap's own size, converted to the native format so that black is 0.
 // Null when the bytes are not a bitmap SDL's reader accepts, or the file
-// cannot be read.
+// cannot be read; bitmaps with short, huge or lying headers, and files that
+// are no regular file or exceed 64 MiB, are refused before SDL sees them
+// (platform/bitmap_check.h).
 PlatformSurface* DecodeBitmap(const void* bytes, size_t size);
 PlatformSurface* DecodeBitmapFile(const char* path);
