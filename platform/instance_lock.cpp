@@ -19,13 +19,13 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/time.h>
+#include <pthread.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <thread>
 
 #include "platform/instance_lock.h"
 #include "platform/window.h"
@@ -33,7 +33,7 @@
 static int lockFile = -1;
 static int lockHeldElsewhere = 0;
 static int listenSocket = -1;
-static std::thread listener;
+static pthread_t listener;  // a plain thread: nothing ends the process if it still runs at exit
 static char socketPath[sizeof(sockaddr_un::sun_path)];
 
 enum : char { kRequestShow = 'S', kAnswerDone = 'K' };
@@ -100,12 +100,13 @@ static void SetTimeouts(int fd, int ms) {
   setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
 }
 
-static void Listen(int fd) {
+static void* Listen(void* socket) {
+  const int fd = (int)(intptr_t)socket;
   for (;;) {
     const int peer = accept4(fd, nullptr, nullptr, SOCK_CLOEXEC);
     if (peer < 0) {
       if (errno == EINTR || errno == ECONNABORTED) continue;
-      return;  // the socket was shut down: the channel is closing
+      return nullptr;  // the socket was shut down: the channel is closing
     }
     SetTimeouts(peer, 1000);
     char request = 0;
@@ -133,16 +134,20 @@ int PublishInstanceChannel(const char* name) {
     close(fd);
     return 0;
   }
+  if (pthread_create(&listener, nullptr, Listen, (void*)(intptr_t)fd) != 0) {
+    close(fd);
+    unlink(address.sun_path);
+    return 0;
+  }
   std::memcpy(socketPath, address.sun_path, sizeof socketPath);
   listenSocket = fd;
-  listener = std::thread(Listen, fd);
   return 1;
 }
 
 void CloseInstanceChannel() {
   if (listenSocket < 0) return;
   shutdown(listenSocket, SHUT_RDWR);  // wakes the listener's accept
-  if (listener.joinable()) listener.join();
+  pthread_join(listener, nullptr);
   close(listenSocket);
   listenSocket = -1;
   unlink(socketPath);

@@ -52,14 +52,31 @@ enum : uint32_t { kVirtualKeyF4 = 115 };
 
 // ---------------------------------------------------------------- window
 
+// SDL falls back to an invisible "offscreen" display when there is no real
+// one; a window nobody can see is no window. Only an explicit
+// SDL_VIDEODRIVER may choose such a driver.
+static int RealDisplay() {
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (!driver) return 0;
+  if (SDL_strcmp(driver, "offscreen") != 0 && SDL_strcmp(driver, "dummy") != 0) return 1;
+  const char* asked = SDL_getenv("SDL_VIDEODRIVER");
+  return asked && SDL_strcasecmp(asked, driver) == 0;
+}
+
 PlatformWindow* CreatePlatformWindow(const char* caption, int32_t clientWidth,
                                      int32_t clientHeight) {
   if (theWindow) return nullptr;  // one window per process
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
   SDL_SetHint(SDL_HINT_MOUSE_AUTO_CAPTURE, "0");
+  // The click that activates the window is a click like any other.
+  SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
   SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "0");
   if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return nullptr;
+  if (!RealDisplay()) {
+    SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+    return nullptr;
+  }
   if (wakeEvent == (Uint32)-1) wakeEvent = SDL_RegisterEvents(1);
 
   if (clientWidth < 1) clientWidth = 1;
@@ -95,14 +112,21 @@ void DestroyPlatformWindow(PlatformWindow* window) {
   if (presentLog) std::fflush(presentLog);
   if (buttonsHeld) SDL_CaptureMouse(SDL_FALSE);
   buttonsHeld = 0;
+  {
+    std::lock_guard<std::mutex> hold(postedLock);
+    wakeEvent = (Uint32)-1;  // no more wake-ups into a closing event queue
+  }
+  // SDL remembers the window it last waited on and wakes it with an X event
+  // at the next event pushed; if that happened while the window is being
+  // destroyed, X would report a bad window and end the process. Hiding the
+  // window first pushes such events while it still exists (and waits for the
+  // server), so nothing is left to wake by the time it is destroyed.
+  SDL_HideWindow(window->sdl);
+  SDL_PumpEvents();
   SDL_DestroyWindow(window->sdl);
   DestroyPlatformSurface(window->canvas);
   if (theWindow == window) theWindow = nullptr;
   delete window;
-  {
-    std::lock_guard<std::mutex> hold(postedLock);
-    wakeEvent = (Uint32)-1;  // no more wake-ups into a closed event queue
-  }
   translated.clear();
   SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
 }
@@ -316,6 +340,13 @@ static uint64_t ButtonState() {
   return (buttonsHeld & kHeldLeft ? 0x0001u : 0) | (buttonsHeld & kHeldRight ? 0x0002u : 0);
 }
 
+// Mouse events name the window under the pointer, or none (0) while SDL has
+// not yet seen the pointer enter, for instance right after the window was
+// mapped again under a still pointer.
+static int OurWindowId(PlatformWindow* window, Uint32 id) {
+  return !window || id == 0 || id == window->id;
+}
+
 // One SDL event into at most two messages; returns how many.
 static int Translate(const SDL_Event& event, PlatformMessage out[2]) {
   PlatformWindow* window = theWindow;
@@ -375,7 +406,7 @@ static int Translate(const SDL_Event& event, PlatformMessage out[2]) {
     }
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP: {
-      if (window && event.button.windowID != window->id) return 0;
+      if (!OurWindowId(window, event.button.windowID)) return 0;
       const int down = event.type == SDL_MOUSEBUTTONDOWN;
       const int64_t where = MakeMouseParam(event.button.x, event.button.y);
       if (event.button.button == SDL_BUTTON_LEFT) {
@@ -391,7 +422,7 @@ static int Translate(const SDL_Event& event, PlatformMessage out[2]) {
       return 0;
     }
     case SDL_MOUSEMOTION:
-      if (window && event.motion.windowID != window->id) return 0;
+      if (!OurWindowId(window, event.motion.windowID)) return 0;
       out[0] = {WM_MOUSEMOVE, ButtonState(), MakeMouseParam(event.motion.x, event.motion.y)};
       return 1;
     case SDL_MOUSEWHEEL: {
