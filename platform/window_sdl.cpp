@@ -48,6 +48,7 @@ static uint32_t buttonsHeld = 0;               // MOUSE bits held, for the captu
 static FILE* presentLog = nullptr;
 
 enum : uint32_t { kHeldLeft = 1, kHeldRight = 2 };
+enum : uint64_t { kPumpInterval = 4 };  // ms between two looks at the window system's events
 enum : uint32_t { kVirtualKeyF4 = 115 };
 
 // ---------------------------------------------------------------- window
@@ -458,8 +459,18 @@ int PeekPlatformMessage(PlatformMessage* message) {
     return 1;
   }
   if (!SDL_WasInit(SDL_INIT_EVENTS)) return 0;
+  // The frame wait looks here every millisecond; asking the window system
+  // for new events that often costs more processor time than anything else
+  // the program does, so it is asked at most every kPumpInterval ms. Events
+  // already in SDL's queue (also those pushed by other threads) come at once.
+  static uint64_t lastPump = 0;
+  const uint64_t now = SDL_GetTicks64();
+  if (now - lastPump >= kPumpInterval || now < lastPump) {
+    SDL_PumpEvents();
+    lastPump = now;
+  }
   SDL_Event event;
-  while (SDL_PollEvent(&event)) {
+  while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 1) {
     if (Deliver(event, &taken)) {
       if (message) *message = taken;
       return 1;
