@@ -1,4 +1,6 @@
 # What `cmake --install` puts under the prefix, and the Debian package CPack makes.
+# Installing does not rebuild everything first: build, then install or package.
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY TRUE)
 install(FILES resources/desktop/zorrit.desktop DESTINATION share/applications)
 install(FILES resources/desktop/zorrit.metainfo.xml DESTINATION share/metainfo)
 install(FILES resources/desktop/zorrit.6 DESTINATION share/man/man6)
