@@ -197,22 +197,4 @@ TEST(Ball, ScoreStopsAt999ButContactsStillPushAndSound) {
   EXPECT_EQ(TakeEffects(), (std::vector<int32_t>{11, 11, 11, 11}));
 }
 
-TEST(Ball, RandomRangeCoversItsBoundsFromTheLibrarySequence) {
-  std::srand(1);
-  int32_t expected[64];
-  for (int32_t& e : expected) e = -200 + std::rand() % 401;
-  std::srand(1);
-  bool low = false, high = false;
-  for (int32_t e : expected) ASSERT_EQ(RandomRange(-200, 200), e);
-  std::srand(3);
-  for (int32_t i = 0; i < 20000; ++i) {
-    int32_t r = RandomRange(0, 30);
-    ASSERT_GE(r, 0);
-    ASSERT_LE(r, 30);
-    low |= r == 0;
-    high |= r == 30;
-  }
-  EXPECT_TRUE(low && high);
-}
-
 }  // namespace
