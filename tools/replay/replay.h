@@ -9,6 +9,10 @@
 // key table exactly as a player's keys would. The word "reset" chooses the
 // menu's Reset once, in the same pump.
 //
+// Pictures (hashes and shots) are the back surface as frame N hands it to
+// Present; for the last frame, which the quit message ends before it is
+// presented, the picture it composed.
+//
 // Everything here runs once per process: the game's records are
 // process-wide and a second RunGame in one process would find its surface
 // slots taken.
