@@ -61,6 +61,11 @@ TEST_F(SlotTable, ReleaseAndSizeQueriesRespectSlotNumbersAndOccupancy) {
   const int32_t screen = VideoBytesInUse();
   ASSERT_EQ(1, CreateBlankSlot(128, 16, 5, 0));
   EXPECT_EQ(screen + 128 * 2 * 16 * 2, VideoBytesInUse());
+  EXPECT_EQ(nullptr, displayState.slots[5].name);
+  EXPECT_EQ(0u, displayState.slots[5].flags);
+  EXPECT_EQ(0, CreateBlankSlot(128, 16, 5, 0));  // occupied
+  EXPECT_EQ(0, CreateBlankSlot(0, 16, 6, 0));
+  EXPECT_EQ(0, CreateBlankSlot(8, 8, -1, 0));
 
   int32_t w = -1, h = -1;
   EXPECT_EQ(1, GetSlotSize(nullptr, nullptr, 5));  // answers, writes nothing
@@ -68,7 +73,6 @@ TEST_F(SlotTable, ReleaseAndSizeQueriesRespectSlotNumbersAndOccupancy) {
   EXPECT_EQ(128, w);
   EXPECT_EQ(-1, h);
   EXPECT_EQ(0, GetSlotSize(&w, &h, 64));
-  EXPECT_EQ(0, GetSlotSize(&w, &h, -1));
   EXPECT_EQ(0, GetSlotSize(&w, &h, 4));
 
   ReleaseSlot(64);

@@ -30,60 +30,23 @@ inline void Put32(std::vector<uint8_t>& b, uint32_t v) {
   Put16(b, v >> 16);
 }
 
-// A bottom-up BMP of w x h dots, 24 bits per dot, from native values
-// 0x00RRGGBB given row by row from the top.
-inline std::vector<uint8_t> Bmp24(int32_t w, int32_t h, const std::vector<uint32_t>& dots) {
-  const uint32_t stride = (static_cast<uint32_t>(w) * 3 + 3) & ~3u;
-  std::vector<uint8_t> b;
-  b.push_back('B');
-  b.push_back('M');
-  Put32(b, 54 + stride * h);
-  Put32(b, 0);
-  Put32(b, 54);
-  Put32(b, 40);
-  Put32(b, w);
-  Put32(b, h);
-  Put16(b, 1);
-  Put16(b, 24);
-  for (int i = 0; i < 6; ++i) Put32(b, 0);
-  for (int32_t y = h - 1; y >= 0; --y) {
-    for (int32_t x = 0; x < w; ++x) {
-      const uint32_t v = dots[y * w + x];
-      b.push_back(v & 0xFF);
-      b.push_back((v >> 8) & 0xFF);
-      b.push_back((v >> 16) & 0xFF);
-    }
-    for (uint32_t p = w * 3; p < stride; ++p) b.push_back(0);
-  }
-  return b;
-}
-
-// A bottom-up 8-bit palette BMP: palette entries as 0x00RRGGBB, dots as indices.
-inline std::vector<uint8_t> Bmp8(int32_t w, int32_t h, const std::vector<uint32_t>& palette,
-                                 const std::vector<uint8_t>& indices) {
-  const uint32_t stride = (static_cast<uint32_t>(w) + 3) & ~3u;
+// A bottom-up BMP of w x h dots, rows given from the top. With a palette
+// (0x00RRGGBB entries) the dots are 8-bit indices; without, 24-bit colours.
+inline std::vector<uint8_t> Bmp(int32_t w, int32_t h, const std::vector<uint32_t>& dots,
+                                const std::vector<uint32_t>& palette = {}) {
+  const uint32_t bytesPerDot = palette.empty() ? 3 : 1;
+  const uint32_t stride = (w * bytesPerDot + 3) & ~3u;
   const uint32_t offset = 54 + 4 * static_cast<uint32_t>(palette.size());
-  std::vector<uint8_t> b;
-  b.push_back('B');
-  b.push_back('M');
-  Put32(b, offset + stride * h);
-  Put32(b, 0);
-  Put32(b, offset);
-  Put32(b, 40);
-  Put32(b, w);
-  Put32(b, h);
+  std::vector<uint8_t> b = {'B', 'M'};
+  for (uint32_t v : {offset + stride * h, 0u, offset, 40u, uint32_t(w), uint32_t(h)}) Put32(b, v);
   Put16(b, 1);
-  Put16(b, 8);
-  Put32(b, 0);
-  Put32(b, stride * h);
-  Put32(b, 2835);
-  Put32(b, 2835);
-  Put32(b, static_cast<uint32_t>(palette.size()));
-  Put32(b, 0);
+  Put16(b, 8 * bytesPerDot);
+  for (uint32_t v : {0u, stride * h, 2835u, 2835u, uint32_t(palette.size()), 0u}) Put32(b, v);
   for (uint32_t c : palette) Put32(b, c);  // B, G, R, 0 in memory
   for (int32_t y = h - 1; y >= 0; --y) {
-    for (int32_t x = 0; x < w; ++x) b.push_back(indices[y * w + x]);
-    for (uint32_t p = w; p < stride; ++p) b.push_back(0);
+    for (int32_t x = 0; x < w; ++x)
+      for (uint32_t k = 0; k < bytesPerDot; ++k) b.push_back((dots[y * w + x] >> (8 * k)) & 0xFF);
+    for (uint32_t p = w * bytesPerDot; p < stride; ++p) b.push_back(0);
   }
   return b;
 }

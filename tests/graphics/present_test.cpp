@@ -85,7 +85,7 @@ TEST_F(Presenting, RestoreRedrawsLostSlotsByKind) {
   baseline = VideoBytesInUse();
   ASSERT_EQ(1, OpenDisplay(window, dir.path.c_str()));
   ASSERT_EQ(1, CreateScreen(window, 320, 240, 2));
-  const std::string a = File("a.bmp", gfxtest::Bmp24(8, 4, gfxtest::CodedDots(8, 4, Never)));
+  const std::string a = File("a.bmp", gfxtest::Bmp(8, 4, gfxtest::CodedDots(8, 4, Never)));
   ASSERT_EQ(1, LoadBitmapSlot(a.c_str(), 1, 1, 0));   // named, from a file
   ASSERT_EQ(1, CreateBlankSlot(128, 16, 0, 0));       // blank
   ASSERT_EQ(1, LoadBitmapSlot(a.c_str(), 9, 1, 1));   // system memory
@@ -118,7 +118,7 @@ TEST_F(Presenting, RestoreRedrawsLostSlotsByKind) {
 TEST_F(Presenting, MagnificationChangeRemakesScreenAndSlots) {
   Open(1);
   const int32_t before = baseline;
-  const std::string a = File("big.bmp", gfxtest::Bmp24(128, 128, gfxtest::CodedDots(128, 128, Never)));
+  const std::string a = File("big.bmp", gfxtest::Bmp(128, 128, gfxtest::CodedDots(128, 128, Never)));
   ASSERT_EQ(1, LoadBitmapSlot(a.c_str(), 3, 1, 0));
   ASSERT_EQ(1, CreateBlankSlot(128, 16, 0, 1));
   EXPECT_EQ(before + 76800 + 16384 + 2048, VideoBytesInUse());

@@ -4,8 +4,7 @@
 #include "graphics_fixture.h"
 #include "platform/surface.h"
 
-using gfxtest::Bmp24;
-using gfxtest::Bmp8;
+using gfxtest::Bmp;
 using gfxtest::Coded;
 
 namespace {
@@ -118,8 +117,8 @@ TEST(PlatformSurface, ScaleCopyMakesBlocksAndCutsAtTheEdges) {
 TEST(PlatformSurface, DecodesPaletteAndTrueColourBitmapsWithBlackAsZero) {
   // Palette: black, near-black (blue 1), red, a grey.
   const std::vector<uint32_t> palette = {0x000000, 0x000001, 0xFF0000, 0x808080};
-  const std::vector<uint8_t> idx = {0, 1, 2, 3, 3, 2, 1, 0, 2, 2, 2, 2};  // 4 x 3
-  const std::vector<uint8_t> bytes8 = Bmp8(4, 3, palette, idx);
+  const std::vector<uint32_t> idx = {0, 1, 2, 3, 3, 2, 1, 0, 2, 2, 2, 2};  // 4 x 3
+  const std::vector<uint8_t> bytes8 = Bmp(4, 3, idx, palette);
   Owned p(DecodeBitmap(bytes8.data(), bytes8.size()));
   ASSERT_NE(nullptr, p.s);
   ASSERT_EQ(4, PlatformSurfaceWidth(p.s));
@@ -128,7 +127,7 @@ TEST(PlatformSurface, DecodesPaletteAndTrueColourBitmapsWithBlackAsZero) {
     for (int32_t x = 0; x < 4; ++x) EXPECT_EQ(palette[idx[y * 4 + x]], ReadPlatformDot(p.s, x, y));
 
   const std::vector<uint32_t> dots = {0x000000, 0x010101, 0xFFFFFF, 0x00FF00, 0x123456, 0x000000};
-  const std::vector<uint8_t> bytes24 = Bmp24(3, 2, dots);
+  const std::vector<uint8_t> bytes24 = Bmp(3, 2, dots);
   Owned t(DecodeBitmap(bytes24.data(), bytes24.size()));
   ASSERT_NE(nullptr, t.s);
   for (int32_t i = 0; i < 6; ++i) EXPECT_EQ(dots[i], ReadPlatformDot(t.s, i % 3, i / 3));
