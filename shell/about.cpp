@@ -15,7 +15,7 @@
 #include "platform/window.h"
 #include "shell/app_strings.h"
 #include "shell/frame_pacing.h"
-#include "shell/window_text.h"
+#include "graphics/font.h"
 
 namespace {
 
@@ -62,15 +62,15 @@ void DrawBox(PlatformSurface* canvas, const PlatformRect& box, int pressed) {
   for (const Line& l : kLines) {
     const PlatformRect r = Place(box, l);
     // Left-aligned, centred vertically in its field.
-    DrawFontText(canvas, r.left, (r.top + r.bottom - kWindowTextHeight) / 2, l.text, kText);
+    DrawFontText(canvas, r.left, (r.top + r.bottom - kFontHeight) / 2, l.text, kText);
   }
   // A flat default button: a double black frame, grey when held down.
   const PlatformRect b = Place(box, kButton);
   Frame(canvas, b, kFrame);
   Frame(canvas, {b.left + 1, b.top + 1, b.right - 1, b.bottom - 1}, pressed ? kPressed : kFrame);
-  const int32_t textWidth = 2 * kWindowTextWidth;
+  const int32_t textWidth = 2 * kFontWidth;
   DrawFontText(canvas, (b.left + b.right - textWidth) / 2 + pressed,
-               (b.top + b.bottom - kWindowTextHeight) / 2 + pressed, kButton.text, kText);
+               (b.top + b.bottom - kFontHeight) / 2 + pressed, kButton.text, kText);
 }
 
 }  // namespace

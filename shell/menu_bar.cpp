@@ -18,7 +18,7 @@
 #include "platform/window.h"
 #include "shell/frame_pacing.h"
 #include "shell/window_proc.h"
-#include "shell/window_text.h"
+#include "graphics/font.h"
 
 namespace {
 
@@ -33,7 +33,7 @@ constexpr uint32_t kSelectedText = 0xFFFFFF;
 
 constexpr int32_t kBarHeight = 18;
 constexpr const char* kTitle = "Menu";
-constexpr PlatformRect kTitleRect = {2, 1, 2 + 6 + 4 * kWindowTextWidth + 6, kBarHeight - 1};
+constexpr PlatformRect kTitleRect = {2, 1, 2 + 6 + 4 * kFontWidth + 6, kBarHeight - 1};
 constexpr int32_t kTitleTextX = kTitleRect.left + 6;
 constexpr int32_t kTextY = 3;  // text top inside a bar or entry line
 
