@@ -6,31 +6,37 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <string>
 
 #include "graphics/bitmap.h"
 #include "graphics/display.h"
 
 namespace {
 
-std::string DataDirectory() {
-  static std::string dir;
-  if (dir.empty()) {
-    char pattern[] = "/tmp/zorrit-fuzz-bitmap-XXXXXX";
-    const char* made = mkdtemp(pattern);
-    if (!made) std::abort();
-    dir = made;
-    if (!OpenDisplay(nullptr, dir.c_str())) std::abort();
+char dataDir[64];
+char filePath[96];
+
+void RemoveDataDirectory() {
+  std::remove(filePath);
+  rmdir(dataDir);
+}
+
+// A fresh temporary data directory, removed when the fuzzer exits.
+const char* CharacterFilePath() {
+  if (!dataDir[0]) {
+    std::snprintf(dataDir, sizeof dataDir, "/tmp/zorrit-fuzz-bitmap-XXXXXX");
+    if (!mkdtemp(dataDir)) std::abort();
+    std::snprintf(filePath, sizeof filePath, "%s/charactor.bmp", dataDir);
+    std::atexit(RemoveDataDirectory);
+    if (!OpenDisplay(nullptr, dataDir)) std::abort();
     if (!CreateScreen(nullptr, 320, 240, 1)) std::abort();
   }
-  return dir;
+  return filePath;
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const std::string path = DataDirectory() + "/charactor.bmp";
-  std::FILE* f = std::fopen(path.c_str(), "wb");
+  std::FILE* f = std::fopen(CharacterFilePath(), "wb");
   if (!f) std::abort();
   std::fwrite(data, 1, size, f);
   std::fclose(f);

@@ -9,14 +9,22 @@
 
 #include "sound/sound_table.h"
 
+namespace {
+
+std::string path;
+
+void RemoveFile() { std::remove(path.c_str()); }
+
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static std::string path;
   if (path.empty()) {
     char pattern[] = "/tmp/zorrit-fuzz-wave-XXXXXX";
     int fd = mkstemp(pattern);
     if (fd < 0) std::abort();
     close(fd);
     path = pattern;
+    std::atexit(RemoveFile);
   }
   std::FILE* f = std::fopen(path.c_str(), "wb");
   if (!f) std::abort();
