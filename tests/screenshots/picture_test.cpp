@@ -27,7 +27,7 @@ std::string ScratchPath(const char* name) {
   return ::testing::TempDir() + "/shots_" + std::to_string(getpid()) + "_" + name;
 }
 
-TEST(Picture, ScaleMakesEachDotABlock) {
+TEST(ShotPicture, ScaleMakesEachDotABlock) {
   const Picture p = MakePicture(3, 2);
   const Picture s = ScalePicture(p, 2);
   ASSERT_EQ(s.width, 6);
@@ -39,7 +39,7 @@ TEST(Picture, ScaleMakesEachDotABlock) {
   EXPECT_EQ(same.rgb, p.rgb);
 }
 
-TEST(Picture, CompareFindsEveryChangedDotAndTheFirst) {
+TEST(ShotPicture, CompareFindsEveryChangedDotAndTheFirst) {
   const Picture a = MakePicture(5, 4);
   PictureDifference d = ComparePictures(a, a);
   EXPECT_EQ(d.sameSize, 1);
@@ -58,12 +58,12 @@ TEST(Picture, CompareFindsEveryChangedDotAndTheFirst) {
   EXPECT_NE(d.expectedRgb, d.actualRgb);
 }
 
-TEST(Picture, CompareRefusesOtherSizes) {
+TEST(ShotPicture, CompareRefusesOtherSizes) {
   const PictureDifference d = ComparePictures(MakePicture(4, 3), MakePicture(3, 4));
   EXPECT_EQ(d.sameSize, 0);
 }
 
-TEST(Picture, FileKeepsEveryDot) {
+TEST(ShotPicture, FileKeepsEveryDot) {
   const Picture p = MakePicture(7, 5);
   const std::string path = ScratchPath("round.png");
   std::string error;
@@ -76,7 +76,7 @@ TEST(Picture, FileKeepsEveryDot) {
   EXPECT_EQ(back.rgb, p.rgb);
 }
 
-TEST(Picture, ReadingSomethingElseFailsAndNamesTheFile) {
+TEST(ShotPicture, ReadingSomethingElseFailsAndNamesTheFile) {
   const std::string path = ScratchPath("not.png");
   std::FILE* f = std::fopen(path.c_str(), "wb");
   ASSERT_NE(f, nullptr);
