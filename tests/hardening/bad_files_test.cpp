@@ -36,9 +36,14 @@ constexpr int32_t kGlyphX = 48, kGlyphY = 8, kScreenX = 310, kScreenY = 3, kCell
 
 uint32_t framesRun;
 
+// Runs inside the first frame's WaitFrame, before its messages are pumped.
+std::function<void()> duringFirstFrame;
+
 // The frame number counts every WaitFrame of the process; we count our own.
 void QuitAfterAFewFrames(uint32_t) {
-  if (++framesRun == kFrames) PostQuitMessage();
+  ++framesRun;
+  if (framesRun == 1 && duringFirstFrame) duringFirstFrame();
+  if (framesRun == kFrames) PostQuitMessage();
 }
 
 struct Outcome {
@@ -53,9 +58,10 @@ struct Outcome {
 };
 
 // Starts the game with bitmap files looked for in `dir`, runs kFrames
-// frames and records what slot 1 held.
-Outcome RunWithDataDirectory(const std::string& dir) {
+// frames (calling `midRun` during the first) and records what slot 1 held.
+Outcome RunWithDataDirectory(const std::string& dir, std::function<void()> midRun = nullptr) {
   Outcome o;
+  duringFirstFrame = midRun;
   PlatformWindow* window = CreatePlatformWindow("bad files", 320, 240);
   if (!window) return o;
   framesRun = 0;
@@ -81,6 +87,7 @@ Outcome RunWithDataDirectory(const std::string& dir) {
       }
     }
   }
+  duringFirstFrame = nullptr;
   SetFrameObserver(nullptr);
   SetMessageTarget(nullptr, nullptr);
   CloseDisplay(window);
@@ -220,6 +227,40 @@ TEST_F(BadCharacterFile, AnyBitmapTheReaderTakesIsUsedAtItsOwnSize) {
     if (w >= kGlyphX + kCell && c.layout.bits == 24) {
       EXPECT_EQ(o.shownGlyph[0], CellColour(kGlyphX, kGlyphY));
     }
+    unlink(path_.c_str());
+  }
+}
+
+TEST_F(BadCharacterFile, ASheetAlreadyLoadedStaysWhenItsFileGoesBadDuringTheRun) {
+  // During the first frame the window's surfaces are taken away, so the
+  // frame's Present restores them and rereads every bitmap from its source.
+  const std::vector<uint8_t> first = MakeBmp({80, 80, 24}, {}, CellColour);
+  auto inverted = [](int32_t x, int32_t y) { return CellColour(x, y) ^ 0xFFFFFFu; };
+  std::vector<uint8_t> tooTall = first;
+  hardening::Set32(tooTall, 22, 0x27000018);
+  struct Change {
+    const char* what;
+    std::vector<uint8_t> bytes;  // empty: the file is removed
+    std::function<uint32_t(int32_t, int32_t)> after;
+  };
+  const Change changes[] = {
+      {"replaced by another good sheet: reread", MakeBmp({80, 80, 24}, {}, inverted), inverted},
+      {"removed: kept", {}, CellColour},
+      {"replaced by a huge header: kept", tooTall, CellColour},
+  };
+  for (const Change& c : changes) {
+    SCOPED_TRACE(c.what);
+    Write(first);
+    const Outcome o = RunWithDataDirectory(dir_, [&] {
+      if (c.bytes.empty()) {
+        unlink(path_.c_str());
+      } else {
+        Write(c.bytes);
+      }
+      PostPlatformMessage(PlatformMessage{WM_APP_SURFACE_LOST, 0, 0});
+    });
+    ExpectFileSheet(o, 80, 80, c.after);
+    EXPECT_EQ(o.shownGlyph[0], c.after(kGlyphX, kGlyphY));
     unlink(path_.c_str());
   }
 }
