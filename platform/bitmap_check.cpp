@@ -78,7 +78,9 @@ int CheckBitmapBytes(const void* data, size_t size) {
   if (width * height > kBitmapDotLimit) return 0;
   if (headersEnd > size || pixelOffset < headersEnd || pixelOffset >= size) return 0;
 
-  if (compression == kRle8 || compression == kRle4) return 1;  // sizes are bounded above
+  // Run-length coded dots have no size to check; the limits above bound what
+  // the reader allocates for them.
+  if (compression == kRle8 || compression == kRle4) return 1;
   // Rows are padded to four bytes; the last row's padding may be missing.
   const uint64_t rowBytes = (static_cast<uint64_t>(width) * bits + 7) / 8;
   const uint64_t stride = (rowBytes + 3) / 4 * 4;
