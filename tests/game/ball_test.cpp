@@ -15,18 +15,6 @@ void PlaceBall(int32_t x, int32_t y, int32_t vx, int32_t vy) {
   world.ballVy = vy;
 }
 
-TEST(Ball, FallsFromItsResetPositionDriftingRight) {
-  FreshWorld(ModeStart);
-  StepBall();
-  EXPECT_EQ(world.ballX, 7020);
-  EXPECT_EQ(world.ballY, 1004);
-  StepBall();
-  EXPECT_EQ(world.ballY, 1012);
-  EXPECT_EQ(world.sprites[SPRITE_BALL].x, 70);
-  EXPECT_EQ(world.sprites[SPRITE_BALL].y, 10);
-  EXPECT_TRUE(TakeEffects().empty());
-}
-
 TEST(Ball, FloorKicksASlowBallUpward) {
   // Velocity after gravity v: the bounce gives 20 - v.
   for (int32_t v = -40; v <= 30; ++v) {

@@ -1,5 +1,5 @@
-// The head's physics at its corners (friction pair, walls, launch, speed
-// limit), the trail the segments retrace, and the sparkle's cycle.
+// The head's physics at its corners (friction pair, walls, speed limit),
+// the trail the segments retrace, and the sparkle's cycle.
 #include <gtest/gtest.h>
 
 #include "game_test_support.h"
@@ -106,21 +106,6 @@ TEST(Creature, WallTestUsesTheVelocityBeforeFrictionAndLimit) {
   PlaceHead(28390, 10000, 15, 0);
   StepCreature();
   EXPECT_EQ(world.creatureVx, -8);  // -45 / 4 = -11, friction -8
-}
-
-TEST(Creature, LaunchReachesTheSpeedLimitOnThe34thFrame) {
-  FreshWorld(ModeStart);
-  int32_t y = 20400;
-  for (int32_t frame = 1; frame <= 62; ++frame) {
-    StepMode(Pad(0));
-    int32_t v = frame < 34 ? -6 * frame : -200;
-    y += v;
-    ASSERT_EQ(world.creatureVy, v) << "frame " << frame;
-    ASSERT_EQ(world.creatureY, y);
-    ASSERT_EQ(world.sprites[SPRITE_HEAD].y, y / 100);
-    for (int32_t e : TakeEffects()) ASSERT_NE(e, 14) << "wall reached in frame " << frame;
-  }
-  EXPECT_GT(world.creatureY, 2000);
 }
 
 TEST(Creature, SegmentsRetraceTheTrailSixFramesApartHeadOnTop) {

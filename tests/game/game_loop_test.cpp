@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "../graphics/graphics_fixture.h"
 #include "game_test_support.h"
 #include "graphics/bitmap.h"
 #include "graphics/display.h"
@@ -92,6 +93,13 @@ class WholeFrames : public ::testing::Test {
     CloseDisplay(nullptr);
   }
 
+  // Starts a new script: frames counted from 1 again, keys released.
+  void Rearm() {
+    ClearKeys();
+    framesSeen = 0;
+    stepsAfterFrame.assign(1, stepModeCount);
+  }
+
   // Game frames run between WaitFrame calls a and b (inclusive).
   uint32_t StepsBetween(uint32_t a, uint32_t b) { return stepsAfterFrame[b] - stepsAfterFrame[a - 1]; }
 
@@ -173,9 +181,7 @@ TEST_F(WholeFrames, EscapeInTheOverlayQuitsAndF1BeatsF2) {
   EXPECT_EQ(framesSeen, 4u);
   EXPECT_EQ(StepsBetween(1, 4), 2u);
 
-  ClearKeys();
-  framesSeen = 0;
-  stepsAfterFrame.assign(1, stepModeCount);
+  Rearm();
   script = {{1, WM_KEYDOWN, VK_ESCAPE},
             {2, WM_KEYUP, VK_ESCAPE},
             {2, WM_KEYDOWN, VK_F1},
@@ -196,18 +202,15 @@ TEST_F(WholeFrames, F2AndTheMenuResetRestartTheTitle) {
   EXPECT_EQ(StepsBetween(1, 3), 2u);
 
   // A menu reset chosen while the overlay is open acts once F1 closes it.
-  ClearKeys();
+  Rearm();
   FreshWorld(ModePlay);
-  framesSeen = 0;
-  stepsAfterFrame.assign(1, stepModeCount);
   script = {{1, WM_KEYDOWN, VK_ESCAPE}, {2, WM_COMMAND, kMenuReset}, {3, WM_KEYDOWN, VK_F1}};
   EXPECT_EQ(GameLoop(), 1);
   EXPECT_EQ(world.mode, ModeTitle);
   EXPECT_EQ(StepsBetween(1, 3), 1u);
 
   // The next loop clears the request and runs the title from its first frame.
-  ClearKeys();
-  framesSeen = 0;
+  Rearm();
   script = {{3, kQuit, 0}};
   EXPECT_EQ(GameLoop(), 0);
   EXPECT_EQ(ResetRequested(), 0);
@@ -217,34 +220,10 @@ TEST_F(WholeFrames, F2AndTheMenuResetRestartTheTitle) {
 // A 24-bit bitmap file of 80 x 80 dots in which character cell i is filled
 // with the colour 0x00RRGGBB = (i + 1) << 16 | 0x4080.
 void WriteCharacterFile(const std::string& path) {
-  const int32_t side = 80, rowBytes = side * 3, size = 54 + rowBytes * side;
-  std::vector<uint8_t> bytes(size, 0);
-  auto put32 = [&](int32_t at, uint32_t v) {
-    for (int32_t i = 0; i < 4; ++i) bytes[at + i] = (uint8_t)(v >> (8 * i));
-  };
-  bytes[0] = 'B';
-  bytes[1] = 'M';
-  put32(2, size);
-  put32(10, 54);
-  put32(14, 40);
-  put32(18, side);
-  put32(22, side);
-  bytes[26] = 1;
-  bytes[28] = 24;
-  put32(34, rowBytes * side);
-  for (int32_t y = 0; y < side; ++y) {
-    uint8_t* row = &bytes[54 + (side - 1 - y) * rowBytes];  // bottom-up
-    for (int32_t x = 0; x < side; ++x) {
-      int32_t cell = (y / 8) * 10 + x / 8;
-      row[3 * x + 0] = 0x80;             // blue
-      row[3 * x + 1] = 0x40;             // green
-      row[3 * x + 2] = (uint8_t)(cell + 1);  // red
-    }
-  }
-  FILE* f = std::fopen(path.c_str(), "wb");
-  ASSERT_NE(f, nullptr);
-  std::fwrite(bytes.data(), 1, bytes.size(), f);
-  std::fclose(f);
+  std::vector<uint32_t> dots(80 * 80);
+  for (int32_t y = 0; y < 80; ++y)
+    for (int32_t x = 0; x < 80; ++x) dots[y * 80 + x] = (uint32_t)((y / 8) * 10 + x / 8 + 1) << 16 | 0x4080;
+  ASSERT_TRUE(gfxtest::WriteFile(path, gfxtest::Bmp(80, 80, dots)));
 }
 
 class CharacterFile : public WholeFrames {
@@ -284,24 +263,22 @@ TEST_F(CharacterFile, AReadableFileReplacesTheBuiltInSheetAndTheGameRuns) {
   }
 }
 
-TEST_F(CharacterFile, AFileThatIsNoBitmapIsIgnored) {
-  FILE* f = std::fopen((dataDir_ + "/charactor.bmp").c_str(), "wb");
-  ASSERT_NE(f, nullptr);
-  std::fputs("not a bitmap at all\n", f);
-  std::fclose(f);
+// Without a readable file the game runs on the built-in sheet.
+void ExpectBuiltInSheet() {
   script = {{1, kQuit, 0}};
   EXPECT_EQ(RunGame(nullptr), 1);
   EXPECT_STREQ(displayState.slots[SLOT_CHARACTERS].name, "BMP_CHARACTOR");
   EXPECT_EQ(displayState.slots[SLOT_CHARACTERS].flags & SLOT_FROM_FILE, 0u);
-}
-
-TEST_F(CharacterFile, WithoutTheFileTheBuiltInSheetIsUsed) {
-  script = {{1, kQuit, 0}};
-  EXPECT_EQ(RunGame(nullptr), 1);
-  EXPECT_STREQ(displayState.slots[SLOT_CHARACTERS].name, "BMP_CHARACTOR");
   EXPECT_EQ(world.mode, ModeTitle);
   EXPECT_EQ(world.timer, 1);
   EXPECT_EQ(musicState.active, 0);
+}
+
+TEST_F(CharacterFile, WithoutTheFileTheBuiltInSheetIsUsed) { ExpectBuiltInSheet(); }
+
+TEST_F(CharacterFile, AFileThatIsNoBitmapIsIgnored) {
+  ASSERT_TRUE(gfxtest::WriteFile(dataDir_ + "/charactor.bmp", {'n', 'o', 't', '\n'}));
+  ExpectBuiltInSheet();
 }
 
 }  // namespace

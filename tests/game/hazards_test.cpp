@@ -206,18 +206,4 @@ TEST(Hazards, BothHazardsOnTheTailEndTheGameTwice) {
   EXPECT_EQ(world.bestScore, 9);
 }
 
-TEST(Hazards, ContactEndsThePlayFrameAfterTheTimerAdvanced) {
-  // Through StepMode: the tail tip is trail entry 42 after this frame's record.
-  FreshWorld(ModePlay);
-  DistinctTrail();
-  world.timer = 100;
-  world.sprites[SPRITE_HAZARD_A].x = world.trailX[41] / 100 - 8;
-  world.sprites[SPRITE_HAZARD_A].y = world.trailY[41] / 100 - 8;
-  StepMode(Pad(0));
-  EXPECT_EQ(world.mode, ModeOver);
-  EXPECT_EQ(world.timer, 101);
-  StepMode(Pad(0));
-  EXPECT_EQ(world.timer, 101);
-}
-
 }  // namespace

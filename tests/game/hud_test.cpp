@@ -3,6 +3,8 @@
 // sheets' own cells copied to the expected places.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "game_test_support.h"
 #include "graphics/bitmap.h"
 #include "graphics/display.h"
@@ -95,85 +97,37 @@ class HudPixels : public ::testing::Test {
   uint32_t expected_[240][320];
 };
 
-TEST_F(HudPixels, FrameRateFigureShowsAtMostTwoDigitsRightAligned) {
-  EXPECT_EQ(DrawNumber(kScreenRect, 304, 3, 7, 2, 0), 316);
-  ExpectGlyph('7', 310, 3);
-  EXPECT_EQ(Differences(), 0);
-
-  Clear();
-  EXPECT_EQ(DrawNumber(kScreenRect, 304, 3, 100, 2, 0), 316);
-  ExpectGlyph('9', 304, 3);
-  ExpectGlyph('9', 310, 3);
-  EXPECT_EQ(Differences(), 0);
-
-  Clear();
-  DrawNumber(kScreenRect, 304, 3, 0, 2, 0);
-  ExpectGlyph('0', 310, 3);
-  EXPECT_EQ(Differences(), 0);
-}
-
-TEST_F(HudPixels, NegativeNumbersAndTheCentreFlag) {
-  EXPECT_EQ(DrawNumber(kScreenRect, 100, 50, -5, 2, 0), 112);
-  ExpectGlyph('-', 100, 50);
-  ExpectGlyph('5', 106, 50);
-  EXPECT_EQ(Differences(), 0);
-
-  // Centred: width 12 for two significant digits, shifted left 6 and up 4.
-  Clear();
-  EXPECT_EQ(DrawNumber(kScreenRect, 100, 50, 42, 0x12, 0), 106);
-  ExpectGlyph('4', 94, 46);
-  ExpectGlyph('2', 100, 46);
-  EXPECT_EQ(Differences(), 0);
-
-  // Centred negative: width 7, so shifted left 3.
-  Clear();
-  EXPECT_EQ(DrawNumber(kScreenRect, 100, 50, -5, 0x12, 0), 109);
-  ExpectGlyph('-', 97, 46);
-  ExpectGlyph('5', 103, 46);
-  EXPECT_EQ(Differences(), 0);
-
-  // A magnitude beyond the places is clamped: -123 in two places is -99.
-  Clear();
-  EXPECT_EQ(DrawNumber(kScreenRect, 100, 50, -123, 2, 0), 112);
-  ExpectGlyph('-', 94, 50);
-  ExpectGlyph('9', 100, 50);
-  ExpectGlyph('9', 106, 50);
-  EXPECT_EQ(Differences(), 0);
-
-  Clear();
-  DrawNumber(kScreenRect, 100, 50, INT32_MIN, 3, 0);
-  ExpectGlyph('-', 94, 50);
-  ExpectGlyph('9', 100, 50);
-  ExpectGlyph('9', 106, 50);
-  ExpectGlyph('9', 112, 50);
-  EXPECT_EQ(Differences(), 0);
-}
-
-TEST_F(HudPixels, PlaceCountsOutsideTheTablesAndLeadingBlanks) {
-  EXPECT_EQ(DrawNumber(kScreenRect, 100, 50, 5, 3, 0), 118);
-  ExpectGlyph('5', 112, 50);
-  EXPECT_EQ(Differences(), 0);
-
-  // Nine places act as six.
-  Clear();
-  EXPECT_EQ(DrawNumber(kScreenRect, 100, 50, 5, 9, 0), 136);
-  ExpectGlyph('5', 130, 50);
-  EXPECT_EQ(Differences(), 0);
-
-  Clear();
-  EXPECT_EQ(DrawNumber(kScreenRect, 100, 50, 12345678, 15, 0), 136);
-  for (int32_t k = 0; k < 6; ++k) ExpectGlyph('9', 100 + 6 * k, 50);
-  EXPECT_EQ(Differences(), 0);
-
-  // Zeros inside the number are drawn; no places draws nothing.
-  Clear();
-  EXPECT_EQ(DrawNumber(kScreenRect, 100, 50, 1005, 4, 0), 124);
-  ExpectGlyph('1', 100, 50);
-  ExpectGlyph('0', 106, 50);
-  ExpectGlyph('0', 112, 50);
-  ExpectGlyph('5', 118, 50);
-  EXPECT_EQ(DrawNumber(kScreenRect, 200, 50, 77, 0x10, 0), 200);
-  EXPECT_EQ(Differences(), 0);
+// DrawNumber on the screen: where each glyph lands and what x it returns.
+// Flags: low nibble the places (clamped to six), 0x10 centres on (x, y).
+TEST_F(HudPixels, NumbersClampPadCentreAndSign) {
+  struct Case {
+    int32_t x, y, value, flags, end;
+    const char* what;
+    std::vector<std::tuple<char, int32_t, int32_t>> dots;  // glyph, x, y
+  };
+  const Case cases[] = {
+      {304, 3, 7, 2, 316, "7 right-aligned", {{'7', 310, 3}}},
+      {304, 3, 100, 2, 316, "two places hold 99", {{'9', 304, 3}, {'9', 310, 3}}},
+      {304, 3, 0, 2, 316, "zero", {{'0', 310, 3}}},
+      {100, 50, -5, 2, 112, "negative", {{'-', 100, 50}, {'5', 106, 50}}},
+      {100, 50, 42, 0x12, 106, "centred: width 12", {{'4', 94, 46}, {'2', 100, 46}}},
+      {100, 50, -5, 0x12, 109, "centred negative: width 7", {{'-', 97, 46}, {'5', 103, 46}}},
+      {100, 50, -123, 2, 112, "-123 in two places", {{'-', 94, 50}, {'9', 100, 50}, {'9', 106, 50}}},
+      {100, 50, INT32_MIN, 3, 118, "INT32_MIN", {{'-', 94, 50}, {'9', 100, 50}, {'9', 106, 50}, {'9', 112, 50}}},
+      {100, 50, 5, 3, 118, "leading blanks", {{'5', 112, 50}}},
+      {100, 50, 5, 9, 136, "nine places act as six", {{'5', 130, 50}}},
+      {100, 50, 12345678, 15, 136, "six nines",
+       {{'9', 100, 50}, {'9', 106, 50}, {'9', 112, 50}, {'9', 118, 50}, {'9', 124, 50}, {'9', 130, 50}}},
+      {100, 50, 1005, 4, 124, "inner zeros", {{'1', 100, 50}, {'0', 106, 50}, {'0', 112, 50}, {'5', 118, 50}}},
+      {200, 50, 77, 0x10, 200, "no places", {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Clear();
+    EXPECT_EQ(DrawNumber(kScreenRect, c.x, c.y, c.value, c.flags, 0), c.end);
+    for (auto [g, x, y] : c.dots) ExpectGlyph(g, x, y);
+    EXPECT_EQ(Differences(), 0);
+  }
 }
 
 TEST_F(HudPixels, NumbersDrawIntoASlotUnclipped) {
