@@ -34,7 +34,6 @@ struct ScriptEvent {
 
 std::vector<ScriptEvent> script;
 uint32_t framesSeen;
-std::vector<int32_t> modeAfterFrame;  // index: WaitFrame call
 std::vector<uint32_t> stepsAfterFrame;
 uint32_t snapshotFrame;            // WaitFrame call whose picture to keep; 0: none
 std::vector<uint32_t> snapshot;  // the back surface as that WaitFrame began
@@ -42,7 +41,6 @@ std::vector<uint32_t> snapshot;  // the back surface as that WaitFrame began
 void Observe(uint32_t) {
   ++framesSeen;
   if (framesSeen >= kRunawayFrames) PostQuitMessage();
-  modeAfterFrame.push_back(world.mode);
   stepsAfterFrame.push_back(stepModeCount);
   if (framesSeen == snapshotFrame) {
     snapshot.clear();
@@ -76,7 +74,6 @@ class WholeFrames : public ::testing::Test {
     script.clear();
     framesSeen = 0;
     snapshotFrame = 0;
-    modeAfterFrame.assign(1, -1);
     stepsAfterFrame.assign(1, stepModeCount);
     framePacing.windowActive = 1;
     framePacing.rateFirstCall = 1;
@@ -105,21 +102,6 @@ class WholeFrames : public ::testing::Test {
 
   std::string dataDir_ = "";
 };
-
-TEST_F(WholeFrames, TitleToPlayOnTheFrameTimeline) {
-  StartTitle();
-  script = {{205, WM_KEYDOWN, VK_SPACE}, {300, kQuit, 0}};
-  EXPECT_EQ(GameLoop(), 0);
-  ASSERT_EQ(framesSeen, 300u);
-  EXPECT_EQ(StepsBetween(1, 300), 300u);
-  EXPECT_EQ(modeAfterFrame[205], ModeTitle);
-  EXPECT_EQ(modeAfterFrame[206], ModeWipe);  // space seen in frame 206, timer past 200
-  EXPECT_EQ(modeAfterFrame[226], ModeWipe);
-  EXPECT_EQ(modeAfterFrame[227], ModeStart);  // 21 wipe frames
-  EXPECT_EQ(modeAfterFrame[288], ModeStart);
-  EXPECT_EQ(modeAfterFrame[289], ModePlay);  // 62 start frames
-  EXPECT_EQ(world.timer, 300 - 227);
-}
 
 TEST_F(WholeFrames, SpaceHeldWhenTheLoopStartsIsNotAPress) {
   StartTitle();

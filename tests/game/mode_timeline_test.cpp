@@ -1,5 +1,5 @@
-// The mode machine frame by frame: title reveal, fire gate,
-// game over and restart, driven through StepMode with crafted pads.
+// The mode machine at its edges: the fire gate, game over and restart, and
+// the title's restart, driven through StepMode with crafted pads.
 #include <gtest/gtest.h>
 
 #include "game_test_support.h"
@@ -10,36 +10,6 @@ bool Empty(const Rect& r) { return r.left == r.right && r.top == r.bottom; }
 
 bool Same(const Rect& a, const Rect& b) {
   return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-
-TEST(ModeTimeline, TitleRevealsPiecesWithTheirSoundsFrameByFrame) {
-  StartTitle();
-  TakeEffects();
-  struct Reveal {
-    int32_t frame, effect, piece;  // piece -1: sound only
-  };
-  const Reveal reveals[] = {{20, 18, -1}, {60, 19, 0}, {100, 20, 1}, {133, 21, 2}, {200, 22, 3}};
-  int32_t shown = 0;  // pieces with a src so far
-  for (int32_t frame = 0; frame <= 260; ++frame) {
-    ASSERT_EQ(world.timer, frame);
-    StepMode(Pad(0));
-    std::vector<int32_t> expected;
-    for (const Reveal& r : reveals) {
-      if (r.frame != frame) continue;
-      expected.push_back(r.effect);
-      if (r.piece >= 0) {
-        ASSERT_EQ(r.piece, shown);
-        ++shown;
-      }
-    }
-    ASSERT_EQ(TakeEffects(), expected) << "title frame " << frame;
-    for (int32_t p = 0; p < 4; ++p) {
-      ASSERT_EQ(Empty(world.sprites[SPRITE_TITLE_FIRST + p].src), p >= shown)
-          << "piece " << p << " after frame " << frame;
-    }
-    ASSERT_EQ(world.mode, ModeTitle);
-  }
-  EXPECT_TRUE(Same(world.sprites[SPRITE_TITLE_FIRST + 3].src, Rect{64, 32, 128, 48}));
 }
 
 TEST(ModeTimeline, FireStartsTheWipeOnlyAsANewPressAfterFrame200) {
