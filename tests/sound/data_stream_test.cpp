@@ -17,10 +17,15 @@ Bytes Counting(int n) {
   return b;
 }
 
-TEST(ResourceStream, SeeksStopShortOfTheEnd) {
+// A memory stream over the bytes 0..99.
+class ResourceStream : public testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(OpenMemoryStream(data.data(), 100, &s)); }
   const Bytes data = Counting(100);
   DataStream s;
-  ASSERT_TRUE(OpenMemoryStream(data.data(), 100, &s));
+};
+
+TEST_F(ResourceStream, SeeksStopShortOfTheEndAndCannotWrap) {
   EXPECT_TRUE(SeekStream(&s, 99, SEEK_SET));
   EXPECT_FALSE(SeekStream(&s, 100, SEEK_SET));
   EXPECT_EQ(s.pos, 99);
@@ -28,6 +33,9 @@ TEST(ResourceStream, SeeksStopShortOfTheEnd) {
   EXPECT_FALSE(SeekStream(&s, 10, SEEK_CUR));
   EXPECT_FALSE(SeekStream(&s, -91, SEEK_CUR));
   EXPECT_FALSE(SeekStream(&s, 0, SEEK_END));
+  EXPECT_FALSE(SeekStream(&s, INT32_MAX, SEEK_CUR));
+  EXPECT_FALSE(SeekStream(&s, INT32_MIN, SEEK_CUR));
+  EXPECT_FALSE(SeekStream(&s, -1, SEEK_SET));
   EXPECT_TRUE(SeekStream(&s, 5, 7));  // unknown origin: success, no move
   EXPECT_EQ(s.pos, 90);
   EXPECT_TRUE(SeekStream(&s, 9, SEEK_CUR));
@@ -38,43 +46,17 @@ TEST(ResourceStream, SeeksStopShortOfTheEnd) {
   EXPECT_EQ(s.data, nullptr);
 }
 
-TEST(ResourceStream, HugeOffsetsCannotWrapIntoRange) {
-  const Bytes data = Counting(100);
-  DataStream s;
-  ASSERT_TRUE(OpenMemoryStream(data.data(), 100, &s));
-  ASSERT_TRUE(SeekStream(&s, 50, SEEK_SET));
-  EXPECT_FALSE(SeekStream(&s, INT32_MAX, SEEK_CUR));
-  EXPECT_FALSE(SeekStream(&s, INT32_MIN, SEEK_CUR));
-  EXPECT_FALSE(SeekStream(&s, -1, SEEK_SET));
-  EXPECT_EQ(s.pos, 50);
-}
-
-TEST(ResourceStream, ShortReadKeepsTheWholeItemsCopied) {
-  const Bytes data = Counting(40);
-  DataStream s;
-  ASSERT_TRUE(OpenMemoryStream(data.data(), 40, &s));
-  uint8_t buffer[44];
-  std::memset(buffer, 0xEE, sizeof buffer);
-  EXPECT_FALSE(ReadStream(buffer, 1, 44, &s));
-  EXPECT_EQ(s.pos, 40);
-  EXPECT_EQ(0, std::memcmp(buffer, data.data(), 40));
-  EXPECT_EQ(buffer[40], 0xEE);
-
-  // Items of 3 bytes: 13 fit (39 bytes); the 14th would pass the end.
-  ASSERT_TRUE(SeekStream(&s, 0, SEEK_SET));
-  std::memset(buffer, 0xEE, sizeof buffer);
-  EXPECT_FALSE(ReadStream(buffer, 3, 14, &s));
-  EXPECT_EQ(s.pos, 39);
-  EXPECT_EQ(buffer[38], 38);
-  EXPECT_EQ(buffer[39], 0xEE);
-}
-
-TEST(ResourceStream, HugeOrNegativeSizesTouchNothing) {
-  const Bytes data = Counting(100);
-  DataStream s;
-  ASSERT_TRUE(OpenMemoryStream(data.data(), 100, &s));
-  ASSERT_TRUE(SeekStream(&s, 10, SEEK_SET));
+TEST_F(ResourceStream, ShortReadsKeepTheWholeItemsAndHugeSizesTouchNothing) {
   uint8_t buffer[104];
+  std::memset(buffer, 0xEE, sizeof buffer);
+  // Items of 3 bytes at 60: 13 fit (39 bytes); the 14th would pass the end.
+  ASSERT_TRUE(SeekStream(&s, 60, SEEK_SET));
+  EXPECT_FALSE(ReadStream(buffer, 3, 14, &s));
+  EXPECT_EQ(s.pos, 99);
+  EXPECT_EQ(buffer[38], 98);
+  EXPECT_EQ(buffer[39], 0xEE);
+
+  ASSERT_TRUE(SeekStream(&s, 10, SEEK_SET));
   std::memset(buffer, 0xEE, sizeof buffer);
   // pos + itemSize overflows 32 bits here.
   EXPECT_FALSE(ReadStream(buffer, INT32_MAX - 5, 1, &s));
@@ -90,7 +72,7 @@ TEST(ResourceStream, HugeOrNegativeSizesTouchNothing) {
   EXPECT_EQ(buffer[88], 0xEE);
 }
 
-TEST(ResourceStream, EmptyResourceFailsToOpen) {
+TEST(MemoryStream, EmptyResourceFailsToOpen) {
   const uint8_t byte = 0;
   DataStream s;
   EXPECT_FALSE(OpenMemoryStream(&byte, 0, &s));
