@@ -1,5 +1,5 @@
-// The head's physics at its corners (friction pair, walls, speed limit),
-// the trail the segments retrace, and the sparkle's cycle.
+// The head's physics at its corners: the friction pair, the walls and the
+// speed limit.
 #include <gtest/gtest.h>
 
 #include "game_test_support.h"
@@ -106,48 +106,6 @@ TEST(Creature, WallTestUsesTheVelocityBeforeFrictionAndLimit) {
   PlaceHead(28390, 10000, 15, 0);
   StepCreature();
   EXPECT_EQ(world.creatureVx, -8);  // -45 / 4 = -11, friction -8
-}
-
-TEST(Creature, SegmentsRetraceTheTrailSixFramesApartHeadOnTop) {
-  FreshWorld(ModePlay);
-  for (int32_t i = 0; i < kTrailLength; ++i) {
-    world.trailX[i] = 1000 + 150 * i;
-    world.trailY[i] = 3000 + 77 * i;
-  }
-  PlaceHead(9999, 8888, 0, 0);
-  RecordTrail();
-  EXPECT_EQ(world.trailX[0], 9999);
-  EXPECT_EQ(world.trailY[0], 8888);
-  EXPECT_EQ(world.trailX[1], 1000);
-  EXPECT_EQ(world.trailX[99], 1000 + 150 * 98);
-  DrawCreature();
-  for (int32_t k = 1; k <= 7; ++k) {
-    EXPECT_EQ(world.sprites[k].x, world.trailX[6 * k] / 100) << "segment " << k;
-    EXPECT_EQ(world.sprites[k].y, world.trailY[6 * k] / 100) << "segment " << k;
-  }
-}
-
-TEST(Creature, SparkleStepsOnTheThirdFrameThenEverySecondAndCarriesOver) {
-  world.sprites[SPRITE_SPARKLE].src = Rect{112, 48, 128, 64};
-  FreshWorld(ModePlay);  // puts the first cell back
-  world.sparkleFrame = 3;  // left from an earlier game
-  world.trailX[80] = 12345;
-  world.trailY[80] = 6789;
-  // Calls 1..9: the cell after each call.
-  const int32_t cells[] = {0, 0, 0, 0, 1, 1, 2, 2, 3};
-  const int32_t frames[] = {3, 3, 0, 0, 1, 1, 2, 2, 3};
-  for (int32_t call = 0; call < 9; ++call) {
-    DrawSparkle();
-    int32_t f = cells[call];
-    const Rect& src = world.sprites[SPRITE_SPARKLE].src;
-    ASSERT_EQ(world.sparkleFrame, frames[call]) << "call " << call + 1;
-    ASSERT_EQ(src.left, 64 + 16 * f) << "call " << call + 1;
-    ASSERT_EQ(src.right, 80 + 16 * f);
-    ASSERT_EQ(src.top, 48);
-    ASSERT_EQ(src.bottom, 64);
-  }
-  EXPECT_EQ(world.sprites[SPRITE_SPARKLE].x, 123);
-  EXPECT_EQ(world.sprites[SPRITE_SPARKLE].y, 67);
 }
 
 }  // namespace

@@ -188,34 +188,4 @@ TEST_F(HudPixels, HudComposesScoresLabelsAndCaptionsInOrder) {
   EXPECT_EQ(Differences(), 0);
 }
 
-TEST_F(HudPixels, TitleAndGameOverPromptAreTheSamePictureAtTheirPlaces) {
-  StartTitle();
-  for (int32_t i = 0; i <= 200; ++i) StepMode(Pad(0));
-  Clear();
-  StepMode(Pad(0));
-  Expect(SLOT_SHEET, Rect{84, 64, 128, 84}, 120, 50);
-  Expect(SLOT_SHEET, Rect{84, 64, 128, 84}, 156, 50);
-  Expect(SLOT_SHEET, Rect{80, 25, 124, 32}, 137, 120);
-  Expect(SLOT_SHEET, Rect{64, 103, 119, 112}, 132, 140);
-  Expect(SLOT_SHEET, Rect{64, 32, 128, 48}, 130, 160);
-  EXPECT_EQ(Differences(), 0);
-
-  Clear();
-  ResetWorld();
-  world.mode = ModeOver;
-  world.bestScore = 0;
-  world.sprites[SPRITE_HAZARD_A].x = world.sprites[SPRITE_HAZARD_B].x = 320;
-  world.creatureX = world.creatureY = -5000;  // head and trail off screen
-  for (int32_t i = 0; i < kTrailLength; ++i) world.trailX[i] = world.trailY[i] = -5000;
-  world.ballX = world.ballY = -9000;
-  world.sprites[SPRITE_HEAD].x = world.sprites[SPRITE_HEAD].y = -50;
-  world.sprites[SPRITE_BALL].x = world.sprites[SPRITE_BALL].y = -90;
-  StepMode(Pad(0));
-  for (int32_t x = 20; x < 300; x += 20) Expect(SLOT_SHEET, Rect{64, 64, 84, 84}, x, 0);
-  for (int32_t x = 20; x < 300; x += 20) Expect(SLOT_SHEET, Rect{64, 64, 84, 84}, x, 220);
-  ExpectHud(0, 0, 0, 0, 0, 0);
-  Expect(SLOT_SHEET, Rect{64, 32, 128, 48}, 50, 45);
-  EXPECT_EQ(Differences(), 0);
-}
-
 }  // namespace

@@ -1,5 +1,5 @@
-// The mode machine at its edges: the fire gate, game over and restart, and
-// the title's restart, driven through StepMode with crafted pads.
+// The mode machine at its edges: the fire gate, game over and restart,
+// driven through StepMode with crafted pads.
 #include <gtest/gtest.h>
 
 #include "game_test_support.h"
@@ -78,20 +78,6 @@ TEST(ModeTimeline, GameOverHoldsUntilANewFirePressThenRestartsWithoutTitle) {
   EXPECT_TRUE(Same(world.sprites[SPRITE_HEAD].src, Rect{0, 0, 16, 16}));
   EXPECT_TRUE(Same(world.sprites[SPRITE_WIPE_BOX].src, Rect{64, 64, 84, 84}));
   EXPECT_EQ(world.wipeCount, 20);
-}
-
-TEST(ModeTimeline, StartTitleStopsBothMusicsAndKeepsTheBestScore) {
-  FreshWorld(ModeOver);
-  world.bestScore = 321;
-  world.sparkleFrame = 2;
-  StartMusic(1);
-  StartTitle();
-  EXPECT_EQ(world.mode, ModeTitle);
-  EXPECT_EQ(world.wipeCount, 0);
-  EXPECT_EQ(musicState.active, 0);
-  EXPECT_EQ(world.bestScore, 321);
-  EXPECT_EQ(world.sparkleFrame, 2);
-  for (int32_t p = 0; p < 4; ++p) EXPECT_TRUE(Empty(world.sprites[SPRITE_TITLE_FIRST + p].src));
 }
 
 }  // namespace
