@@ -104,7 +104,7 @@ TEST_F(Bitmaps, EmptyDataDirectoryResolvesFromTheRoot) {
   EXPECT_EQ(0x0A0B0Cu, ReadPlatformDot(displayState.slots[1].surface, 0, 0));
 }
 
-TEST_F(Bitmaps, GameSheetsFromResourcesAtMagnificationsOneAndTwo) {
+TEST_F(Bitmaps, GameSheetsFromResources) {
   Open(1);
   const int32_t screen1 = VideoBytesInUse();
   ASSERT_EQ(1, LoadBitmapSlot("BMP_ESCAPE", 2, 0, 0));
@@ -125,14 +125,6 @@ TEST_F(Bitmaps, GameSheetsFromResourcesAtMagnificationsOneAndTwo) {
   EXPECT_EQ(128, PlatformSurfaceWidth(sheet));
   auto sheetDot = [sheet](int32_t x, int32_t y) { return ReadPlatformDot(sheet, x, y); };
   EXPECT_TRUE(SurfaceMatches(displayState.slots[3].surface, 1, sheetDot));
-  CloseDisplay(nullptr);
-
-  Open(2);
-  const int32_t screen2 = VideoBytesInUse();
-  ASSERT_EQ(1, LoadBitmapSlot("BMP_ESCAPE", 2, 0, 0));
-  EXPECT_EQ(screen2 + 7680, VideoBytesInUse());
-  ASSERT_EQ(1, LoadBitmapSlot("BMP_ZORRIT", 3, 0, 0));
-  EXPECT_TRUE(SurfaceMatches(displayState.slots[3].surface, 2, sheetDot));
   DestroyPlatformSurface(sheet);
 
   // From a file, then from the resource: the file flag goes.
