@@ -123,19 +123,25 @@ TEST(Hazards, TimerStandsStillAfterTheEndAndAnEventRecursEveryFrame) {
   EXPECT_TRUE(TakeEffects().empty());
 }
 
-// Contact for a hazard at (100, 100) against the tail tip at (tx, ty).
-bool Touches(int32_t tx, int32_t ty) {
+// A game in play with the hazards and the tail tip at the given dots.
+void Place(int32_t ax, int32_t ay, int32_t bx, int32_t by, int32_t tx, int32_t ty) {
   FreshWorld(ModePlay);
-  world.sprites[SPRITE_HAZARD_A].x = 100;
-  world.sprites[SPRITE_HAZARD_A].y = 100;
-  world.sprites[SPRITE_HAZARD_B].x = 320;
+  world.sprites[SPRITE_HAZARD_A].x = ax;
+  world.sprites[SPRITE_HAZARD_A].y = ay;
+  world.sprites[SPRITE_HAZARD_B].x = bx;
+  world.sprites[SPRITE_HAZARD_B].y = by;
   world.sprites[SPRITE_TAIL_TIP].x = tx;
   world.sprites[SPRITE_TAIL_TIP].y = ty;
+}
+
+// Contact for a hazard at (100, 100) against the tail tip at (tx, ty).
+bool Touches(int32_t tx, int32_t ty) {
+  Place(100, 100, 320, 100, tx, ty);
   CheckHazards();
   return world.mode == ModeOver;
 }
 
-TEST(Hazards, TailMustLieStrictlyInsideTheHazard) {
+TEST(Hazards, TailMustLieStrictlyInsideAnUnparkedHazard) {
   for (int32_t t = 95; t <= 120; ++t) {
     bool inside = 100 < t && t < 116;
     EXPECT_EQ(Touches(t, 108), inside) << "tail x " << t;
@@ -144,66 +150,32 @@ TEST(Hazards, TailMustLieStrictlyInsideTheHazard) {
   EXPECT_FALSE(Touches(100, 100));
   EXPECT_TRUE(Touches(101, 115));
   // Only the tail tip counts: the head right on the hazard does nothing.
-  FreshWorld(ModePlay);
-  world.sprites[SPRITE_HAZARD_A].x = 100;
-  world.sprites[SPRITE_HAZARD_A].y = 100;
-  world.sprites[SPRITE_HAZARD_B].x = 320;
-  world.sprites[SPRITE_HEAD].x = world.sprites[SPRITE_HEAD].y = 108;
-  for (int32_t k = 1; k < SPRITE_TAIL_TIP; ++k) world.sprites[k].x = world.sprites[k].y = 108;
-  world.sprites[SPRITE_TAIL_TIP].x = 10;
+  Place(100, 100, 320, 100, 10, 10);
+  for (int32_t k = SPRITE_HEAD; k < SPRITE_TAIL_TIP; ++k) world.sprites[k].x = world.sprites[k].y = 108;
   CheckHazards();
   EXPECT_EQ(world.mode, ModePlay);
-}
-
-TEST(Hazards, AParkedHazardIsNeverTouched) {
-  FreshWorld(ModePlay);
-  world.sprites[SPRITE_HAZARD_A].x = 320;
-  world.sprites[SPRITE_HAZARD_A].y = 100;
-  world.sprites[SPRITE_HAZARD_B].x = 320;
-  world.sprites[SPRITE_HAZARD_B].y = 100;
+  // A parked hazard is never touched.
+  Place(320, 100, 320, 100, 0, 108);
   for (int32_t x = 0; x < 320; ++x) {
     world.sprites[SPRITE_TAIL_TIP].x = x;
-    world.sprites[SPRITE_TAIL_TIP].y = 108;
     CheckHazards();
   }
   EXPECT_EQ(world.mode, ModePlay);
   EXPECT_TRUE(TakeEffects().empty());
 }
 
-TEST(Hazards, GameOverSwitchesMusicAndOnlyRaisesTheBestScore) {
-  FreshWorld(ModePlay);
+// Each hazard on the tail ends the game; the best score is only ever raised.
+TEST(Hazards, BothHazardsOnTheTailEndTheGameTwice) {
+  Place(100, 100, 104, 104, 108, 108);
   StartMusic(0);
   world.bestScore = 50;
   world.score = 30;
-  EndGame();
-  EXPECT_EQ(world.mode, ModeOver);
-  EXPECT_EQ(TakeEffects(), std::vector<int32_t>{16});
-  EXPECT_EQ(musicState.active, 1);
-  EXPECT_EQ(musicState.index, 1);
-  EXPECT_EQ(world.bestScore, 50);
-  EXPECT_EQ(world.sprites[SPRITE_HEAD].src.left, 64);
-  EXPECT_EQ(world.sprites[SPRITE_HEAD].src.top, 16);
-  world.score = 70;
-  EndGame();
-  EXPECT_EQ(world.bestScore, 70);
-}
-
-TEST(Hazards, BothHazardsOnTheTailEndTheGameTwice) {
-  FreshWorld(ModePlay);
-  StartMusic(0);
-  world.bestScore = 0;
-  world.score = 9;
-  world.sprites[SPRITE_HAZARD_A].x = 100;
-  world.sprites[SPRITE_HAZARD_A].y = 100;
-  world.sprites[SPRITE_HAZARD_B].x = 104;
-  world.sprites[SPRITE_HAZARD_B].y = 104;
-  world.sprites[SPRITE_TAIL_TIP].x = 108;
-  world.sprites[SPRITE_TAIL_TIP].y = 108;
   CheckHazards();
   EXPECT_EQ(world.mode, ModeOver);
   EXPECT_EQ(TakeEffects(), (std::vector<int32_t>{16, 16}));
+  EXPECT_EQ(musicState.active, 1);
   EXPECT_EQ(musicState.index, 1);
-  EXPECT_EQ(world.bestScore, 9);
+  EXPECT_EQ(world.bestScore, 50);
 }
 
 }  // namespace

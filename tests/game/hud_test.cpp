@@ -62,23 +62,6 @@ class HudPixels : public ::testing::Test {
     Expect(SLOT_SHEET, Rect{8 * d, 112, 8 * d + 8, 128}, x, y);
   }
 
-  // The HUD in its drawing order: score digits, best digits, the labels and
-  // captions at their fixed points.
-  void ExpectHud(int32_t s100, int32_t s10, int32_t s1, int32_t b100, int32_t b10, int32_t b1) {
-    ExpectBigDigit(s100, 275, 203);
-    ExpectBigDigit(s10, 283, 203);
-    ExpectBigDigit(s1, 291, 203);
-    ExpectBigDigit(b100, 275, 21);
-    ExpectBigDigit(b10, 283, 21);
-    ExpectBigDigit(b1, 291, 21);
-    Expect(SLOT_SHEET, Rect{80, 121, 128, 128}, 225, 212);
-    Expect(SLOT_SHEET, Rect{80, 121, 128, 128}, 225, 21);
-    Expect(SLOT_SHEET, Rect{80, 112, 97, 119}, 207, 21);
-    Expect(SLOT_SHEET, Rect{64, 95, 87, 102}, 21, 212);
-    Expect(SLOT_SHEET, Rect{64, 84, 128, 92}, 48, 211);
-    Expect(SLOT_SHEET, Rect{80, 16, 128, 23}, 140, 223);
-  }
-
   // Number of dots of the back surface that differ from the expected picture.
   int32_t Differences() {
     int32_t differences = 0;
@@ -184,7 +167,18 @@ TEST_F(HudPixels, HudComposesScoresLabelsAndCaptionsInOrder) {
   world.score = 42;
   world.bestScore = 123;
   DrawHud();
-  ExpectHud(0, 4, 2, 1, 2, 3);
+  ExpectBigDigit(0, 275, 203);
+  ExpectBigDigit(4, 283, 203);
+  ExpectBigDigit(2, 291, 203);
+  ExpectBigDigit(1, 275, 21);
+  ExpectBigDigit(2, 283, 21);
+  ExpectBigDigit(3, 291, 21);
+  Expect(SLOT_SHEET, Rect{80, 121, 128, 128}, 225, 212);
+  Expect(SLOT_SHEET, Rect{80, 121, 128, 128}, 225, 21);
+  Expect(SLOT_SHEET, Rect{80, 112, 97, 119}, 207, 21);
+  Expect(SLOT_SHEET, Rect{64, 95, 87, 102}, 21, 212);
+  Expect(SLOT_SHEET, Rect{64, 84, 128, 92}, 48, 211);
+  Expect(SLOT_SHEET, Rect{80, 16, 128, 23}, 140, 223);
   EXPECT_EQ(Differences(), 0);
 }
 
