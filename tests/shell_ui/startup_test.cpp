@@ -1,7 +1,6 @@
-// Window placement at start-up and the window's content size.
+// Window placement at start-up.
 #include <gtest/gtest.h>
 
-#include "shell/menu_bar.h"
 #include "shell/startup.h"
 
 namespace {
@@ -28,13 +27,6 @@ TEST(CentredPosition, CentresOnTheReferenceAndKeepsInsideTheWorkArea) {
   CentredPosition(work, {0, 0, 100, 100}, {0, 0, 301, 201}, &x, &y);
   EXPECT_EQ(x, 0);
   EXPECT_EQ(y, 0);
-}
-
-TEST(ClientSize, MenuBarThenAOneDotMarginAroundThePicture) {
-  EXPECT_EQ(ClientWidthFor(1), 322);
-  EXPECT_EQ(ClientHeightFor(1), MenuBarHeight() + 242);
-  EXPECT_EQ(ClientWidthFor(2), 642);
-  EXPECT_EQ(ClientHeightFor(2), MenuBarHeight() + 482);
 }
 
 }  // namespace
