@@ -98,16 +98,20 @@ int32_t ZonesAt(int32_t dx, int32_t dy, bool* top, bool* bottom, bool* left, boo
   return *top + *bottom + *left + *right;
 }
 
+// The ball at (100, 80) and the head's corner dx, dy from the ball's.
+void HeadAt(int32_t dx, int32_t dy) {
+  world.sprites[SPRITE_BALL].x = 100;
+  world.sprites[SPRITE_BALL].y = 80;
+  world.sprites[SPRITE_HEAD].x = 100 + dx;
+  world.sprites[SPRITE_HEAD].y = 80 + dy;
+}
+
 TEST(Ball, ZonesHoldOnlyStrictlyInsideTheirEdges) {
-  const int32_t bx = 100, by = 80;
   int32_t doubles = 0;
   for (int32_t dy = -4; dy <= 52; ++dy) {
     for (int32_t dx = -4; dx <= 52; ++dx) {
       FreshWorld(ModePlay);
-      world.sprites[SPRITE_BALL].x = bx;
-      world.sprites[SPRITE_BALL].y = by;
-      world.sprites[SPRITE_HEAD].x = bx + dx;
-      world.sprites[SPRITE_HEAD].y = by + dy;
+      HeadAt(dx, dy);
       world.creatureVx = world.creatureVy = 0;
       world.ballVx = world.ballVy = 0;
       std::srand(99);
@@ -131,10 +135,7 @@ TEST(Ball, ZonesHoldOnlyStrictlyInsideTheirEdges) {
 
 TEST(Ball, CornerScoresTwiceDrawingTopsRandomBeforeLefts) {
   FreshWorld(ModePlay);
-  world.sprites[SPRITE_BALL].x = 100;
-  world.sprites[SPRITE_BALL].y = 80;
-  world.sprites[SPRITE_HEAD].x = 110;  // dx 10, dy 10: top and left
-  world.sprites[SPRITE_HEAD].y = 90;
+  HeadAt(10, 10);  // top and left
   world.creatureVx = 5;
   world.creatureVy = 7;
   world.ballVx = 1;
@@ -152,8 +153,7 @@ TEST(Ball, CornerScoresTwiceDrawingTopsRandomBeforeLefts) {
   EXPECT_EQ(TakeEffects(), (std::vector<int32_t>{11, 11}));
 
   // Bottom-right corner: bottom's draw goes to vx, right's to vy.
-  world.sprites[SPRITE_HEAD].x = 140;  // dx 40, dy 40
-  world.sprites[SPRITE_HEAD].y = 120;
+  HeadAt(40, 40);
   world.creatureVx = world.creatureVy = 0;
   world.ballVx = world.ballVy = 0;
   std::srand(77);
@@ -170,10 +170,7 @@ TEST(Ball, CornerScoresTwiceDrawingTopsRandomBeforeLefts) {
 
 TEST(Ball, ScoreStopsAt999ButContactsStillPushAndSound) {
   FreshWorld(ModePlay);
-  world.sprites[SPRITE_BALL].x = 100;
-  world.sprites[SPRITE_BALL].y = 80;
-  world.sprites[SPRITE_HEAD].x = 110;  // corner: two contacts
-  world.sprites[SPRITE_HEAD].y = 90;
+  HeadAt(10, 10);  // corner: two contacts
   world.score = 998;
   world.ballVx = world.ballVy = 0;
   StrikeBall();

@@ -112,20 +112,6 @@ TEST_F(WholeFrames, SpaceHeldWhenTheLoopStartsIsNotAPress) {
   EXPECT_EQ(world.mode, ModeTitle);
 }
 
-TEST_F(WholeFrames, OverlayHoldsTheGameAndItsOpeningPressDoesNotCloseIt) {
-  StartTitle();
-  script = {{3, WM_KEYDOWN, VK_ESCAPE},  // the overlay opens in frame 4
-            {4, WM_KEYUP, VK_ESCAPE},
-            {5, WM_KEYDOWN, VK_F1},  // continue
-            {8, kQuit, 0}};
-  EXPECT_EQ(GameLoop(), 0);
-  EXPECT_EQ(StepsBetween(1, 3), 3u);
-  EXPECT_EQ(StepsBetween(4, 5), 0u);  // the overlay's own frames
-  EXPECT_EQ(StepsBetween(6, 8), 3u);
-  EXPECT_EQ(world.timer, 6);
-  EXPECT_EQ(ResetRequested(), 0);
-}
-
 TEST_F(WholeFrames, OverlayShowsOnlyItsPictureOnBlack) {
   // With the game's sheets loaded, frame 1 draws the playfield and HUD; the
   // overlay must not show any of it.
