@@ -1,14 +1,9 @@
-// Whole frames through GameLoop and RunGame on the headless platform: key
+// Whole frames through GameLoop on the headless platform: key
 // messages arrive through the message pump between frames, as in the game.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <string>
 #include <vector>
 
-#include "../graphics/graphics_fixture.h"
 #include "game_test_support.h"
 #include "graphics/bitmap.h"
 #include "graphics/display.h"
@@ -81,7 +76,7 @@ class WholeFrames : public ::testing::Test {
     framePacing.rateValue = 0;
     SetMessageTarget(nullptr, TestWindowProc);
     SetFrameObserver(Observe);
-    ASSERT_EQ(OpenDisplay(nullptr, dataDir_.c_str()), 1);
+    ASSERT_EQ(OpenDisplay(nullptr, nullptr), 1);
     ASSERT_EQ(CreateScreen(nullptr, 320, 240, 1), 1);
     TakeEffects();
   }
@@ -100,7 +95,6 @@ class WholeFrames : public ::testing::Test {
   // Game frames run between WaitFrame calls a and b (inclusive).
   uint32_t StepsBetween(uint32_t a, uint32_t b) { return stepsAfterFrame[b] - stepsAfterFrame[a - 1]; }
 
-  std::string dataDir_ = "";
 };
 
 TEST_F(WholeFrames, SpaceHeldWhenTheLoopStartsIsNotAPress) {
@@ -183,70 +177,6 @@ TEST_F(WholeFrames, F2AndTheMenuResetRestartTheTitle) {
   EXPECT_EQ(GameLoop(), 0);
   EXPECT_EQ(ResetRequested(), 0);
   EXPECT_EQ(world.timer, 3);
-}
-
-// A 24-bit bitmap file of 80 x 80 dots in which character cell i is filled
-// with the colour 0x00RRGGBB = (i + 1) << 16 | 0x4080.
-void WriteCharacterFile(const std::string& path) {
-  std::vector<uint32_t> dots(80 * 80);
-  for (int32_t y = 0; y < 80; ++y)
-    for (int32_t x = 0; x < 80; ++x) dots[y * 80 + x] = (uint32_t)((y / 8) * 10 + x / 8 + 1) << 16 | 0x4080;
-  ASSERT_TRUE(gfxtest::WriteFile(path, gfxtest::Bmp(80, 80, dots)));
-}
-
-class CharacterFile : public WholeFrames {
- protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/zorrit_game_test_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dataDir_ = pattern;
-    WholeFrames::SetUp();
-  }
-  void TearDown() override {
-    WholeFrames::TearDown();
-    std::remove((dataDir_ + "/charactor.bmp").c_str());
-    std::remove(dataDir_.c_str());
-  }
-};
-
-TEST_F(CharacterFile, AReadableFileReplacesTheBuiltInSheetAndTheGameRuns) {
-  WriteCharacterFile(dataDir_ + "/charactor.bmp");
-  script = {{1, kQuit, 0}};
-  EXPECT_EQ(RunGame(nullptr), 1);
-  const SurfaceSlot& slot = displayState.slots[SLOT_CHARACTERS];
-  ASSERT_NE(slot.surface, nullptr);
-  EXPECT_STREQ(slot.name, "charactor.bmp");
-  EXPECT_EQ(slot.flags & SLOT_FROM_FILE, SLOT_FROM_FILE);
-  EXPECT_NE(displayState.slots[SLOT_SHEET].surface, nullptr);
-  EXPECT_NE(displayState.slots[SLOT_ESCAPE].surface, nullptr);
-  EXPECT_EQ(stepsAfterFrame[1] - stepsAfterFrame[0], 1u);
-  // The one frame shows the frame-rate figure 0 at (310, 3) in the file's
-  // glyph for "0" (cell 16), and nothing in the leading place.
-  const uint32_t zeroGlyph = ((16u + 1) << 16) | 0x4080;
-  for (int32_t y = 3; y < 11; ++y) {
-    for (int32_t x = 304; x < 320; ++x) {
-      uint32_t expected = x >= 310 && x < 318 ? zeroGlyph : 0;
-      ASSERT_EQ(ReadPlatformDot(displayState.back, x, y), expected) << x << "," << y;
-    }
-  }
-}
-
-// Without a readable file the game runs on the built-in sheet.
-void ExpectBuiltInSheet() {
-  script = {{1, kQuit, 0}};
-  EXPECT_EQ(RunGame(nullptr), 1);
-  EXPECT_STREQ(displayState.slots[SLOT_CHARACTERS].name, "BMP_CHARACTOR");
-  EXPECT_EQ(displayState.slots[SLOT_CHARACTERS].flags & SLOT_FROM_FILE, 0u);
-  EXPECT_EQ(world.mode, ModeTitle);
-  EXPECT_EQ(world.timer, 1);
-  EXPECT_EQ(musicState.active, 0);
-}
-
-TEST_F(CharacterFile, WithoutTheFileTheBuiltInSheetIsUsed) { ExpectBuiltInSheet(); }
-
-TEST_F(CharacterFile, AFileThatIsNoBitmapIsIgnored) {
-  ASSERT_TRUE(gfxtest::WriteFile(dataDir_ + "/charactor.bmp", {'n', 'o', 't', '\n'}));
-  ExpectBuiltInSheet();
 }
 
 }  // namespace
