@@ -1,10 +1,9 @@
-// Platform surfaces: refusal rules, keyed copies, scaling, decoding.
+// Platform surfaces: refusal rules, keyed copies, scaling, colour references.
 #include <gtest/gtest.h>
 
 #include "graphics_fixture.h"
 #include "platform/surface.h"
 
-using gfxtest::Bmp;
 using gfxtest::Coded;
 
 namespace {
@@ -114,31 +113,19 @@ TEST(PlatformSurface, ScaleCopyMakesBlocksAndCutsAtTheEdges) {
   EXPECT_EQ(0, ScaleCopySurface(big.s, src.s, 6, 4, 1));  // more than src holds
 }
 
-TEST(PlatformSurface, DecodesPaletteAndTrueColourBitmapsWithBlackAsZero) {
-  // Palette: black, near-black (blue 1), red, a grey.
-  const std::vector<uint32_t> palette = {0x000000, 0x000001, 0xFF0000, 0x808080};
-  const std::vector<uint32_t> idx = {0, 1, 2, 3, 3, 2, 1, 0, 2, 2, 2, 2};  // 4 x 3
-  const std::vector<uint8_t> bytes8 = Bmp(4, 3, idx, palette);
-  Owned p(DecodeBitmap(bytes8.data(), bytes8.size()));
-  ASSERT_NE(nullptr, p.s);
-  ASSERT_EQ(4, PlatformSurfaceWidth(p.s));
-  ASSERT_EQ(3, PlatformSurfaceHeight(p.s));
-  for (int32_t y = 0; y < 3; ++y)
-    for (int32_t x = 0; x < 4; ++x) EXPECT_EQ(palette[idx[y * 4 + x]], ReadPlatformDot(p.s, x, y));
-
-  const std::vector<uint32_t> dots = {0x000000, 0x010101, 0xFFFFFF, 0x00FF00, 0x123456, 0x000000};
-  const std::vector<uint8_t> bytes24 = Bmp(3, 2, dots);
-  Owned t(DecodeBitmap(bytes24.data(), bytes24.size()));
-  ASSERT_NE(nullptr, t.s);
-  for (int32_t i = 0; i < 6; ++i) EXPECT_EQ(dots[i], ReadPlatformDot(t.s, i % 3, i / 3));
-
-  const uint8_t junk[] = {'B', 'M', 1, 2, 3, 4, 5, 6, 7, 8};
-  EXPECT_EQ(nullptr, DecodeBitmap(junk, sizeof junk));
-  EXPECT_EQ(nullptr, DecodeBitmapFile("/nonexistent/zorrit.bmp"));
-
+// Decoding is checked layout by layout in the hardening tests and on the
+// shipped bitmaps in the art tests; here only that near-black stays itself.
+TEST(PlatformSurface, NearBlackDecodesToItselfAndColourReferencesSwapRedAndBlue) {
+  const std::vector<uint32_t> palette = {0x000000, 0x000001};
+  for (const std::vector<uint8_t>& bytes : {gfxtest::Bmp(2, 1, {1, 0}, palette), gfxtest::Bmp(2, 1, {1, 0})}) {
+    Owned d(DecodeBitmap(bytes.data(), bytes.size()));
+    ASSERT_NE(nullptr, d.s);
+    EXPECT_EQ(0x000001u, ReadPlatformDot(d.s, 0, 0));
+    EXPECT_EQ(0u, ReadPlatformDot(d.s, 1, 0));
+  }
   EXPECT_EQ(0x00FF0000u, NativeFromColorRef(0x000000FF));
   EXPECT_EQ(0x000000F0u, NativeFromColorRef(0x00F00000));
-  EXPECT_EQ(0x00563412u, NativeFromColorRef(0xFF123456));  // the top byte is not a colour
+  EXPECT_EQ(0x00563412u, NativeFromColorRef(0xFF123456));
 }
 
 }  // namespace
