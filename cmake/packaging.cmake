@@ -1,8 +1,16 @@
 # What `cmake --install` puts under the prefix, and the Debian package CPack makes.
 # Installing does not rebuild everything first: build, then install or package.
 set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY TRUE)
-install(FILES resources/desktop/zorrit.desktop DESTINATION share/applications)
-install(FILES resources/desktop/zorrit.metainfo.xml DESTINATION share/metainfo)
+# The desktop entry and metainfo are named by the component id a software
+# centre knows the game by; the metainfo links to the screenshots published
+# under ZORRIT_WEB_ADDRESS.
+set(ZORRIT_APP_ID com.fennomark.Zorrit)
+set(ZORRIT_WEB_ADDRESS "https://brinelight.example/zorrit" CACHE STRING
+    "Where the game's home page and screenshots (docs/screenshots) are published")
+configure_file(resources/desktop/${ZORRIT_APP_ID}.metainfo.xml.in
+               ${CMAKE_BINARY_DIR}/desktop/${ZORRIT_APP_ID}.metainfo.xml @ONLY)
+install(FILES resources/desktop/${ZORRIT_APP_ID}.desktop DESTINATION share/applications)
+install(FILES ${CMAKE_BINARY_DIR}/desktop/${ZORRIT_APP_ID}.metainfo.xml DESTINATION share/metainfo)
 install(FILES resources/desktop/zorrit.6 DESTINATION share/man/man6)
 
 set(CPACK_GENERATOR DEB)

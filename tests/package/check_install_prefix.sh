@@ -27,7 +27,7 @@ check() {
   sort "$build/install_manifest.txt" >"$scratch/reported"
   cmp -s "$scratch/found" "$scratch/reported" ||
     fail "the files under $dest$prefix are not the ones reported: $(diff "$scratch/reported" "$scratch/found" | grep '^[<>]' | head -n 5 | tr '\n' ' ')"
-  for f in games/zorrit share/applications/zorrit.desktop share/metainfo/zorrit.metainfo.xml \
+  for f in games/zorrit share/applications/com.fennomark.Zorrit.desktop share/metainfo/com.fennomark.Zorrit.metainfo.xml \
            share/man/man6/zorrit.6; do
     [ -s "$dest$prefix/$f" ] || fail "$dest$prefix/$f is missing"
   done

@@ -15,8 +15,8 @@ deb=$(ls "$scratch"/out/zorrit_*.deb 2>/dev/null | head -n 1)
 [ -n "$deb" ] || fail "no zorrit_*.deb was made"
 dpkg-deb -x "$deb" "$scratch/root"
 
-for f in usr/games/zorrit usr/share/applications/zorrit.desktop \
-         usr/share/metainfo/zorrit.metainfo.xml usr/share/man/man6/zorrit.6 \
+for f in usr/games/zorrit usr/share/applications/com.fennomark.Zorrit.desktop \
+         usr/share/metainfo/com.fennomark.Zorrit.metainfo.xml usr/share/man/man6/zorrit.6 \
          usr/share/icons/hicolor/32x32/apps/zorrit.png usr/share/icons/hicolor/64x64/apps/zorrit.png \
          usr/share/icons/hicolor/128x128/apps/zorrit.png usr/share/icons/hicolor/256x256/apps/zorrit.png; do
   [ -s "$scratch/root/$f" ] || fail "missing $f"
@@ -26,8 +26,23 @@ done
 extra=$(cd "$scratch/root" && find . -mindepth 1 -maxdepth 1 ! -name usr)
 [ -z "$extra" ] || fail "files outside /usr: $extra"
 
-desktop-file-validate "$scratch/root/usr/share/applications/zorrit.desktop" || fail "desktop entry invalid"
-grep -q '^Categories=.*Game;.*ArcadeGame;' "$scratch/root/usr/share/applications/zorrit.desktop" ||
+desktop-file-validate "$scratch/root/usr/share/applications/com.fennomark.Zorrit.desktop" || fail "desktop entry invalid"
+# What a software centre reads: the metainfo passes appstreamcli (warnings
+# fail too; no network, the screenshot links are not fetched), its component
+# id names the desktop entry, and it carries screenshots and a content rating.
+metainfo="$scratch/root/usr/share/metainfo/com.fennomark.Zorrit.metainfo.xml"
+appstreamcli validate --no-net "$metainfo" || fail "metainfo does not validate"
+grep -q '<launchable type="desktop-id">com.fennomark.Zorrit.desktop</launchable>' "$metainfo" ||
+  fail "metainfo does not launch the desktop entry"
+[ "$(grep -c '<screenshot[ >]' "$metainfo")" -ge 1 ] || fail "metainfo has no screenshots"
+grep -q '<content_rating type="oars-1.1">' "$metainfo" || fail "metainfo has no content rating"
+# The manual page formats without a warning and has its FILES section.
+manpage="$scratch/root/usr/share/man/man6/zorrit.6"
+[ -f "$manpage" ] || manpage="$manpage.gz"
+man_warnings=$(zcat -f "$manpage" | groff -man -Tutf8 -ww -z 2>&1)
+[ -z "$man_warnings" ] || fail "manual page: $man_warnings"
+zcat -f "$manpage" | grep -q '^\.SH FILES' || fail "manual page has no FILES section"
+grep -q '^Categories=.*Game;.*ArcadeGame;' "$scratch/root/usr/share/applications/com.fennomark.Zorrit.desktop" ||
   fail "desktop entry lacks Game;ArcadeGame"
 
 depends=$(dpkg-deb -f "$deb" Depends)
