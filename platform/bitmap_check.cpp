@@ -1,4 +1,4 @@
-// BMP header checks in front of SDL's reader, and bounded reading of bitmap
+// BMP header checks in front of the decoder, and bounded reading of bitmap
 // files. See bitmap_check.h.
 #include "platform/bitmap_check.h"
 
@@ -44,7 +44,9 @@ int BitsAllowed(uint32_t compression, uint32_t bits) {
 
 }  // namespace
 
-int CheckBitmapBytes(const void* data, size_t size) {
+int CheckBitmapBytes(const void* data, size_t size) { return ParseBitmapHeader(data, size, nullptr); }
+
+int ParseBitmapHeader(const void* data, size_t size, BitmapHeader* out) {
   const uint8_t* b = static_cast<const uint8_t*>(data);
   if (!b || size < kFileHeaderSize + 4 || b[0] != 'B' || b[1] != 'M') return 0;
   const uint64_t pixelOffset = Le32(b + 10);
@@ -54,7 +56,8 @@ int CheckBitmapBytes(const void* data, size_t size) {
   const uint8_t* h = b + kFileHeaderSize;
 
   int64_t width, height;
-  uint32_t bits, compression;
+  int topDown = 0;
+  uint32_t bits, compression, colours = 0;
   uint64_t headersEnd = kFileHeaderSize + static_cast<uint64_t>(headerSize);
   if (headerSize == kCoreHeaderSize) {
     width = Le16(h + 4);
@@ -64,9 +67,13 @@ int CheckBitmapBytes(const void* data, size_t size) {
   } else {
     width = static_cast<int32_t>(Le32(h + 4));
     height = static_cast<int32_t>(Le32(h + 8));  // negative: rows run top-down
-    if (height < 0) height = -height;
+    if (height < 0) {
+      height = -height;
+      topDown = 1;
+    }
     bits = Le16(h + 14);
     compression = Le32(h + 16);
+    colours = Le32(h + 32);
     if (compression == kBitFields) {
       if (headerSize == kOs2HeaderSize) return 0;
       // A plain information header is followed by the three masks.
@@ -80,12 +87,24 @@ int CheckBitmapBytes(const void* data, size_t size) {
 
   // Run-length coded dots have no size to check; the limits above bound what
   // the reader allocates for them.
-  if (compression == kRle8 || compression == kRle4) return 1;
-  // Rows are padded to four bytes; the last row's padding may be missing.
-  const uint64_t rowBytes = (static_cast<uint64_t>(width) * bits + 7) / 8;
-  const uint64_t stride = (rowBytes + 3) / 4 * 4;
-  const uint64_t dotBytes = stride * static_cast<uint64_t>(height - 1) + rowBytes;
-  return dotBytes <= size - pixelOffset;
+  if (compression != kRle8 && compression != kRle4) {
+    // Rows are padded to four bytes; the last row's padding may be missing.
+    const uint64_t rowBytes = (static_cast<uint64_t>(width) * bits + 7) / 8;
+    const uint64_t stride = (rowBytes + 3) / 4 * 4;
+    const uint64_t dotBytes = stride * static_cast<uint64_t>(height - 1) + rowBytes;
+    if (dotBytes > size - pixelOffset) return 0;
+  }
+  if (out) {
+    out->headerSize = headerSize;
+    out->width = static_cast<int32_t>(width);
+    out->height = static_cast<int32_t>(height);
+    out->topDown = topDown;
+    out->bits = bits;
+    out->compression = compression;
+    out->colours = colours;
+    out->pixelOffset = static_cast<uint32_t>(pixelOffset);
+  }
+  return 1;
 }
 
 int ReadBitmapFile(const char* path, uint8_t** bytes, size_t* size) {

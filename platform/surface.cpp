@@ -1,48 +1,34 @@
-// Off-screen surfaces over SDL_Surface, always SDL_PIXELFORMAT_RGB888
-// (0x00RRGGBB in a uint32_t, the top byte unused and kept 0 by decoding).
+// Off-screen surfaces: rows of 32-bit dots in memory of our own, 0x00RRGGBB
+// in a uint32_t (the top byte unused and kept 0 by decoding), rows packed
+// (pitch = width x 4) and zeroed when made. Nothing here needs a window
+// system, so every platform variant shares these surfaces.
 //
-// Fills and blits are our own loops over the rows rather than SDL's blitter:
-// every call checks its rectangles first (SDL would clip silently, we must
-// refuse), nothing needs a blit map, and the row loops work four dots at a
-// time in the compiler's portable vector type, which measured two to three
-// times faster than SDL's keyed blit and fill for the game's sprite sizes.
+// Fills and blits check their rectangles first (a clipping blitter would clip
+// silently, we must refuse), and the row loops work four dots at a time in
+// the compiler's portable vector type, which measured two to three times
+// faster than SDL's keyed blit and fill for the game's sprite sizes.
 #include "platform/surface.h"
-
-#include "platform/bitmap_check.h"
-
-#include <SDL.h>
 
 #include <cstdlib>
 #include <cstring>
 
 struct PlatformSurface {
-  SDL_Surface* sdl;
+  int32_t w, h;
+  int32_t pitch;  // bytes per row
+  uint8_t* pixels;
   int lost;
 };
 
 namespace {
 
-// Wraps a surface already in the native format.
-PlatformSurface* Wrap(SDL_Surface* sdl) {
-  PlatformSurface* surface = static_cast<PlatformSurface*>(std::calloc(1, sizeof(PlatformSurface)));
-  if (!surface) {
-    SDL_FreeSurface(sdl);
-    return nullptr;
-  }
-  surface->sdl = sdl;
-  surface->lost = 0;
-  return surface;
-}
-
 // 1 when r is non-empty and wholly inside the surface.
 int RectInside(const PlatformSurface* s, const PlatformRect& r) {
-  return r.left < r.right && r.top < r.bottom && r.left >= 0 && r.top >= 0 &&
-         r.right <= s->sdl->w && r.bottom <= s->sdl->h;
+  return r.left < r.right && r.top < r.bottom && r.left >= 0 && r.top >= 0 && r.right <= s->w &&
+         r.bottom <= s->h;
 }
 
 uint32_t* Row(const PlatformSurface* s, int32_t y) {
-  return reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(s->sdl->pixels) +
-                                     static_cast<ptrdiff_t>(y) * s->sdl->pitch);
+  return reinterpret_cast<uint32_t*>(s->pixels + static_cast<ptrdiff_t>(y) * s->pitch);
 }
 
 // Four dots; loads and stores through memcpy, so rows need no alignment.
@@ -78,58 +64,46 @@ void KeyedRowBackward(uint32_t* d, const uint32_t* s, int32_t n) {
   }
 }
 
-// Converts a decoded image to the native format and clears the unused byte,
-// so that black is exactly 0 whatever path SDL's converter took.
-PlatformSurface* FromDecoded(SDL_Surface* decoded) {
-  if (!decoded) return nullptr;
-  SDL_Surface* native = SDL_ConvertSurfaceFormat(decoded, SDL_PIXELFORMAT_RGB888, 0);
-  SDL_FreeSurface(decoded);
-  if (!native) return nullptr;
-  SDL_SetSurfaceRLE(native, 0);
-  SDL_SetColorKey(native, SDL_TRUE, 0);
-  if (SDL_MUSTLOCK(native)) SDL_LockSurface(native);
-  for (int32_t y = 0; y < native->h; ++y) {
-    uint32_t* row = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(native->pixels) +
-                                                static_cast<ptrdiff_t>(y) * native->pitch);
-    for (int32_t x = 0; x < native->w; ++x) row[x] &= 0x00FFFFFFu;
-  }
-  if (SDL_MUSTLOCK(native)) SDL_UnlockSurface(native);
-  return Wrap(native);
-}
-
 }  // namespace
 
 PlatformSurface* CreatePlatformSurface(int32_t width, int32_t height) {
   if (width < 1 || height < 1) return nullptr;
-  // Guard the byte count (and SDL's own int arithmetic) against overflow.
+  // Guard the byte count (and the int pitch arithmetic) against overflow.
   if (static_cast<int64_t>(width) * height > (static_cast<int64_t>(1) << 28)) return nullptr;
-  SDL_Surface* sdl = SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_RGB888);
-  if (!sdl) return nullptr;
-  SDL_SetSurfaceRLE(sdl, 0);
-  SDL_SetColorKey(sdl, SDL_TRUE, 0);
-  return Wrap(sdl);
+  PlatformSurface* surface = static_cast<PlatformSurface*>(std::calloc(1, sizeof(PlatformSurface)));
+  if (!surface) return nullptr;
+  surface->pixels = static_cast<uint8_t*>(std::calloc(static_cast<size_t>(width) * height, 4));
+  if (!surface->pixels) {
+    std::free(surface);
+    return nullptr;
+  }
+  surface->w = width;
+  surface->h = height;
+  surface->pitch = width * 4;
+  surface->lost = 0;
+  return surface;
 }
 
 void DestroyPlatformSurface(PlatformSurface* surface) {
   if (!surface) return;
-  SDL_FreeSurface(surface->sdl);
+  std::free(surface->pixels);
   std::free(surface);
 }
 
-int32_t PlatformSurfaceWidth(const PlatformSurface* surface) { return surface ? surface->sdl->w : 0; }
+int32_t PlatformSurfaceWidth(const PlatformSurface* surface) { return surface ? surface->w : 0; }
 
-int32_t PlatformSurfaceHeight(const PlatformSurface* surface) { return surface ? surface->sdl->h : 0; }
+int32_t PlatformSurfaceHeight(const PlatformSurface* surface) { return surface ? surface->h : 0; }
 
 const uint8_t* PlatformSurfacePixels(const PlatformSurface* surface, int32_t* pitch) {
   if (!surface) return nullptr;
-  if (pitch) *pitch = surface->sdl->pitch;
-  return static_cast<const uint8_t*>(surface->sdl->pixels);
+  if (pitch) *pitch = surface->pitch;
+  return surface->pixels;
 }
 
 uint8_t* PlatformSurfacePixelsMutable(PlatformSurface* surface, int32_t* pitch) {
   if (!surface) return nullptr;
-  if (pitch) *pitch = surface->sdl->pitch;
-  return static_cast<uint8_t*>(surface->sdl->pixels);
+  if (pitch) *pitch = surface->pitch;
+  return surface->pixels;
 }
 
 int FillPlatformSurface(PlatformSurface* surface, const PlatformRect& rect, uint32_t native) {
@@ -172,10 +146,10 @@ int BlitPlatformSurface(PlatformSurface* dst, const PlatformRect& dstRect,
 int ScaleCopySurface(PlatformSurface* dst, const PlatformSurface* src, int32_t srcWidth,
                      int32_t srcHeight, int32_t m) {
   if (!dst || !src || dst->lost || src->lost || m < 1) return 0;
-  if (srcWidth < 1 || srcHeight < 1 || srcWidth > src->sdl->w || srcHeight > src->sdl->h) return 0;
+  if (srcWidth < 1 || srcHeight < 1 || srcWidth > src->w || srcHeight > src->h) return 0;
   if (dst == src) return 0;
-  const int32_t dstW = dst->sdl->w;
-  const int32_t dstH = dst->sdl->h;
+  const int32_t dstW = dst->w;
+  const int32_t dstH = dst->h;
   // Source columns and rows that reach the destination at all.
   const int32_t cols = srcWidth < (dstW + m - 1) / m ? srcWidth : (dstW + m - 1) / m;
   const int32_t rows = srcHeight < (dstH + m - 1) / m ? srcHeight : (dstH + m - 1) / m;
@@ -197,7 +171,7 @@ int ScaleCopySurface(PlatformSurface* dst, const PlatformSurface* src, int32_t s
 }
 
 uint32_t ReadPlatformDot(const PlatformSurface* surface, int32_t x, int32_t y) {
-  if (!surface || x < 0 || y < 0 || x >= surface->sdl->w || y >= surface->sdl->h) return 0;
+  if (!surface || x < 0 || y < 0 || x >= surface->w || y >= surface->h) return 0;
   return Row(surface, y)[x];
 }
 
@@ -218,21 +192,4 @@ int RestorePlatformSurface(PlatformSurface* surface) {
   if (!surface) return 0;
   surface->lost = 0;
   return 1;
-}
-
-PlatformSurface* DecodeBitmap(const void* bytes, size_t size) {
-  if (!bytes || size == 0 || size > static_cast<size_t>(INT32_MAX)) return nullptr;
-  if (!CheckBitmapBytes(bytes, size)) return nullptr;  // SDL would trust the header's size
-  SDL_RWops* rw = SDL_RWFromConstMem(bytes, static_cast<int>(size));
-  if (!rw) return nullptr;
-  return FromDecoded(SDL_LoadBMP_RW(rw, 1));
-}
-
-PlatformSurface* DecodeBitmapFile(const char* path) {
-  uint8_t* bytes = nullptr;
-  size_t size = 0;
-  if (!ReadBitmapFile(path, &bytes, &size)) return nullptr;  // regular files, size-capped
-  PlatformSurface* surface = DecodeBitmap(bytes, size);
-  std::free(bytes);
-  return surface;
 }

@@ -61,9 +61,9 @@ int RestorePlatformSurface(PlatformSurface* surface);
 
 // Decodes a BMP image (from memory or a file) into a new surface of the
 // bitmap's own size, converted to the native format so that black is 0.
-// Null when the bytes are not a bitmap SDL's reader accepts, or the file
+// Null when the bytes are not a bitmap the decoder takes, or the file
 // cannot be read; bitmaps with short, huge or lying headers, and files that
-// are no regular file or exceed 64 MiB, are refused before SDL sees them
-// (platform/bitmap_check.h).
+// are no regular file or exceed 64 MiB, are refused before any memory is
+// asked for (platform/bitmap_check.h; the decoder: bitmap_decode.cpp).
 PlatformSurface* DecodeBitmap(const void* bytes, size_t size);
 PlatformSurface* DecodeBitmapFile(const char* path);
