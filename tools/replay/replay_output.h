@@ -11,7 +11,8 @@ struct PlatformSurface;
 // without the row padding.
 uint64_t HashSurface(const PlatformSurface* surface);
 
-// The surface as an 8-bit RGB PNG of its own size. 1 on success.
+// The surface as an 8-bit RGB PNG of its own size. 1 on success; always 0
+// in a build without libpng.
 int WriteSurfacePng(const PlatformSurface* surface, const char* path);
 
 // A PCM WAVE file (11025 Hz, 8-bit unsigned, mono) written as samples come;

@@ -173,6 +173,10 @@ int ParseReplayArguments(int argc, char** argv, ReplayOptions* options, char* er
         return 0;
       }
     } else {  // --shot N:FILE
+#ifndef ZORRIT_HAVE_PNG
+      std::snprintf(error, errorSize, "--shot: this build writes no PNG (built without libpng)");
+      return 0;
+#endif
       const char* colon = std::strchr(value, ':');
       char number[16];
       size_t length = colon ? (size_t)(colon - value) : 0;
