@@ -8,9 +8,10 @@
 // to its surface, and an exposed window is repainted from it at once, even
 // while the game stands still.
 //
-// The window surface is SDL's plain framebuffer (XShm on X11), never a GPU or
+// On X11 the window surface is SDL's plain framebuffer (XShm), never a GPU or
 // software-GL texture: SDL_FRAMEBUFFER_ACCELERATION is switched off, which on
-// a machine without a GPU costs far less processor time and memory.
+// a machine without a GPU costs far less processor time and memory. SDL's
+// Wayland driver has only the texture.
 //
 // Message order: messages posted with PostPlatformMessage first, then the
 // second halves of translated events, then SDL's event queue.
@@ -73,11 +74,15 @@ PlatformWindow* CreatePlatformWindow(const char* caption, int32_t clientWidth,
   // The click that activates the window is a click like any other.
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
   SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "0");
-  if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return nullptr;
+  if (!InitPlatformVideo()) return nullptr;
   if (!RealDisplay()) {
     SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
     return nullptr;
   }
+  // SDL's Wayland driver has no plain framebuffer: its window surface is
+  // always a texture that a renderer draws (GL ES through EGL, Mesa's
+  // software rasteriser on a machine without a GPU).
+  if (PlatformVideoIsWayland()) SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "1");
   if (wakeEvent == (Uint32)-1) wakeEvent = SDL_RegisterEvents(1);
 
   if (clientWidth < 1) clientWidth = 1;
@@ -223,7 +228,16 @@ void MovePlatformWindow(PlatformWindow* window, int32_t x, int32_t y) {
 }
 
 void ShowPlatformWindow(PlatformWindow* window) {
-  if (window) SDL_ShowWindow(window->sdl);
+  if (!window) return;
+  SDL_ShowWindow(window->sdl);
+  // A Wayland window learns its size limits only once it is shown; a window
+  // with minimum = maximum is one a tiling compositor lets float at its size.
+  if (PlatformVideoIsWayland()) {
+    int w = 0, h = 0;
+    SDL_GetWindowSize(window->sdl, &w, &h);
+    SDL_SetWindowMinimumSize(window->sdl, w, h);
+    SDL_SetWindowMaximumSize(window->sdl, w, h);
+  }
 }
 
 void BringPlatformWindowToFront(PlatformWindow* window) {

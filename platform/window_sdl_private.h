@@ -7,3 +7,10 @@ struct PlatformWindow;
 
 // Null for a null window.
 SDL_Window* PlatformSdlWindow(PlatformWindow* window);
+
+// Starts SDL's video and event subsystems with the driver that suits the
+// session (video_driver_sdl.cpp). CreatePlatformWindow calls it; 1 on success.
+int InitPlatformVideo();
+
+// 1 while SDL's video runs on its Wayland driver.
+int PlatformVideoIsWayland();
