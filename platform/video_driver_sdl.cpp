@@ -15,6 +15,10 @@
 // first over a connection of our own. Without a seat a player could not
 // press a key anyway; an explicit SDL_VIDEODRIVER=wayland then fails with an
 // error instead of a crash, and the automatic choice moves on to X11.
+//
+// Two more things are the compositor's on Wayland: where the window goes
+// (MovePlatformWindow does nothing there) and whether a raise request brings
+// it to the front.
 #include <SDL.h>
 #include <wayland-client.h>
 
@@ -55,6 +59,9 @@ static int InitVideoWith(const char* driver) {
 }
 
 int InitPlatformVideo() {
+  // The toplevel's app_id, by which the compositor finds the desktop entry
+  // (its name and icon); SDL's Wayland driver would use the program's name.
+  SDL_setenv("SDL_VIDEO_WAYLAND_WMCLASS", ZORRIT_APP_ID, 0);
   const char* asked = SDL_getenv("SDL_VIDEODRIVER");
   if (asked && *asked) {
     if (SDL_strcasecmp(asked, "wayland") == 0 && !WaylandSeatOffered()) {
