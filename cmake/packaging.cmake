@@ -22,5 +22,8 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# On a Wayland compositor without server-side decorations (GNOME) the window's
+# title bar is drawn by libdecor's plugin; SDL draws the picture through EGL.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libdecor-0-plugin-1-cairo, libegl1")
 set(CPACK_STRIP_FILES ON)
 include(CPack)

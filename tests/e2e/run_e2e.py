@@ -13,124 +13,16 @@ import argparse
 import os
 import shutil
 import signal
-import struct
 import subprocess
 import sys
 import tempfile
 import time
 
+from e2e_support import (CAPTION, CLIENT_H, CLIENT_W, MENU_ENTRY_X, MENU_ENTRY_Y, MENU_TITLE,
+                         Program, Sheet, Shot, black_share, check, logo_problems,
+                         sideways_move, sprite_places, summary, wait_for)
+
 SCREEN_W, SCREEN_H = 1024, 768
-CLIENT_W, CLIENT_H = 322, 260     # 320 x 240 picture, one-dot margin, 18-dot menu bar
-PICTURE = (1, 19)                 # the picture's corner in the window
-MENU_TITLE = (12, 8)
-MENU_ENTRY_Y = {"Reset": 30, "About": 48, "Close": 74}
-MENU_ENTRY_X = 30
-LOGO_FILL, LOGO_OUTLINE = (240, 240, 240), (0, 0, 240)
-CAPTION = "[ Zorrit ] Brinelight"
-
-failures = []
-passes = []
-
-
-def check(condition, what):
-    print(("ok    " if condition else "FAIL  ") + what, flush=True)
-    (passes if condition else failures).append(what)
-    return condition
-
-
-def wait_for(predicate, timeout, step=0.05):
-    """Polls predicate until it returns something true; that value, or None."""
-    end = time.monotonic() + timeout
-    while True:
-        value = predicate()
-        if value:
-            return value
-        if time.monotonic() > end:
-            return None
-        time.sleep(step)
-
-
-class Shot:
-    """A screenshot of the window: width, height and RGB rows."""
-
-    def __init__(self, path):
-        data = open(path, "rb").read()
-        parts = data.split(b"\n", 3)
-        self.w, self.h = map(int, parts[1].split())
-        self.rgb = parts[3]
-
-    def dot(self, x, y):
-        i = (y * self.w + x) * 3
-        return tuple(self.rgb[i:i + 3])
-
-    def picture_dot(self, x, y):
-        return self.dot(PICTURE[0] + x, PICTURE[1] + y)
-
-    def picture(self, skip_rate=True):
-        """Picture dots as bytes, the frame-rate figure's corner blanked."""
-        rows = []
-        for y in range(240):
-            start = ((PICTURE[1] + y) * self.w + PICTURE[0]) * 3
-            row = bytearray(self.rgb[start:start + 320 * 3])
-            if skip_rate and y < 16:
-                row[280 * 3:] = bytes(40 * 3)
-            rows.append(bytes(row))
-        return b"".join(rows)
-
-
-def black_share(picture):
-    dots = len(picture) // 3
-    black = sum(1 for i in range(0, len(picture), 3) if picture[i:i + 3] == b"\0\0\0")
-    return black / dots
-
-
-class Sheet:
-    """The game sprite sheet (an 8-bit BMP), for finding the head on screen."""
-
-    def __init__(self, path):
-        d = open(path, "rb").read()
-        offset, = struct.unpack_from("<I", d, 10)
-        header, self.w, h, _, bpp, _ = struct.unpack_from("<IiiHHI", d, 14)
-        colours, = struct.unpack_from("<I", d, 46)
-        colours = colours or (1 << bpp)
-        palette = [tuple(d[14 + header + 4 * i + k] for k in (2, 1, 0)) for i in range(colours)]
-        self.h = abs(h)
-        stride = (self.w * bpp + 31) // 32 * 4
-        self.dots = {}
-        for y in range(self.h):
-            row = offset + (self.h - 1 - y if h > 0 else y) * stride
-            for x in range(self.w):
-                self.dots[(x, y)] = palette[d[row + x]]
-
-    def sprite(self, left, top, right, bottom):
-        """The sprite's visible dots: (dx, dy, rgb), black left out."""
-        return [(x - left, y - top, self.dots[(x, y)]) for y in range(top, bottom)
-                for x in range(left, right) if self.dots[(x, y)] != (0, 0, 0)]
-
-
-def sprite_places(shot, sprite):
-    """Every picture position where at least 70 % of the sprite's dots match
-    (the tail may cover part of the head)."""
-    anchor = sprite[0]
-    places = set()
-    for y in range(240 - 16):
-        for x in range(320 - 16):
-            if shot.picture_dot(x + anchor[0], y + anchor[1]) != anchor[2]:
-                continue
-            hits = sum(1 for dx, dy, c in sprite if shot.picture_dot(x + dx, y + dy) == c)
-            if hits >= 0.7 * len(sprite):
-                places.add((x, y))
-    return places
-
-
-def sideways_move(before, after):
-    """How far the sprite moved right between two shots: the mean x of the
-    places it took minus that of the places it left (None without either).
-    Things that look like it and stand still cancel out."""
-    left, took = before - after, after - before
-    if not left or not took:
-        return None
-    return sum(x for x, _ in took) / len(took) - sum(x for x, _ in left) / len(left)
 
 
 class Display:
@@ -157,28 +49,16 @@ class Display:
             self.process.wait(5)
 
 
-class Program:
-    def __init__(self, args, display, extra_env=None, with_display=True):
-        self.args = args
-        self.runtime = tempfile.mkdtemp(prefix="zorrit-e2e-")
-        os.chmod(self.runtime, 0o700)
-        self.env = dict(os.environ)
-        self.env.update({"XDG_RUNTIME_DIR": self.runtime, "SDL_AUDIODRIVER": "dummy"})
-        self.env.pop("SDL_VIDEODRIVER", None)
-        if with_display:
-            self.env["DISPLAY"] = display.name
-        else:
-            self.env.pop("DISPLAY", None)
-            self.env.pop("WAYLAND_DISPLAY", None)
-        self.env.update(extra_env or {})
-        self.errors = open(os.path.join(self.runtime, "stderr"), "w+")
-        self.process = subprocess.Popen([args.zorrit], env=self.env, stdout=subprocess.DEVNULL,
-                                        stderr=self.errors)
-        self.window = None
+class XProgram(Program):
+    """The program on the private X display, driven with xdotool."""
 
-    def tool(self, *command, timeout=10):
-        return subprocess.run(list(command), env=self.env, capture_output=True, text=True,
-                              timeout=timeout)
+    def __init__(self, args, display, extra_env=None, with_display=True):
+        # Never a Wayland window, also when the test runs in a Wayland session.
+        env = {"DISPLAY": display.name if with_display else None, "WAYLAND_DISPLAY": None}
+        env.update(extra_env or {})
+        super().__init__(args.zorrit, env)
+        self.args = args
+        self.window = None
 
     def find_window(self, timeout=8):
         def viewable():
@@ -217,66 +97,6 @@ class Program:
         time.sleep(0.2)
         self.click(MENU_ENTRY_X, MENU_ENTRY_Y[entry])
 
-    def keep(self, *names):
-        """Copies screenshots of a failed check beside the test's temp files."""
-        for name in names:
-            kept = os.path.join(tempfile.gettempdir(), "zorrit-e2e-%s.ppm" % name)
-            shutil.copy(os.path.join(self.runtime, name + ".ppm"), kept)
-            print("       kept", kept)
-
-    def stderr(self):
-        self.errors.flush()
-        self.errors.seek(0)
-        return self.errors.read()
-
-    def wait(self, timeout):
-        try:
-            return self.process.wait(timeout)
-        except subprocess.TimeoutExpired:
-            return None
-
-    def stop(self):
-        if self.process.poll() is None:
-            self.process.kill()
-            self.process.wait()
-        shutil.rmtree(self.runtime, ignore_errors=True)
-
-
-def logo_problems(shot):
-    """What is wrong with the logo screen in this shot ([] when it is right)."""
-    problems = []
-    fill_rows, fill_cols, blue = set(), set(), []
-    for y in range(240):
-        for x in range(320):
-            c = shot.picture_dot(x, y)
-            inside = 96 <= x < 224 and 112 <= y < 128
-            if c == (0, 0, 0):
-                continue
-            if not inside:
-                return ["a dot outside the logo canvas at %d,%d" % (x, y)]
-            cx, cy = x - 96, y - 112
-            if c == LOGO_FILL:
-                fill_rows.add(cy)
-                fill_cols.add(cx)
-            elif c == LOGO_OUTLINE:
-                blue.append((cx, cy))
-            else:
-                return ["a dot of another colour %s at %d,%d" % (c, x, y)]
-    if not fill_rows:
-        return ["no logo"]
-    if min(fill_rows) != 3 or max(fill_rows) != 13:
-        problems.append("fill on rows %d..%d" % (min(fill_rows), max(fill_rows)))
-    if min(fill_cols) < 28 or max(fill_cols) > 101:
-        problems.append("fill on columns %d..%d" % (min(fill_cols), max(fill_cols)))
-    if not blue:
-        problems.append("no outline")
-    for cx, cy in blue:
-        beside = any(shot.picture_dot(96 + cx + d, 112 + cy) == LOGO_FILL for d in (-2, -1, 1, 2))
-        if not beside:
-            problems.append("outline dot %d,%d not beside the fill" % (cx, cy))
-            break
-    return problems
-
 
 def read_present_log(path):
     try:
@@ -288,7 +108,7 @@ def read_present_log(path):
 def main_run(args, display, sheet):
     """One program run through the whole life of the window."""
     log = os.path.join(tempfile.mkdtemp(prefix="zorrit-e2e-log-"), "presents")
-    p = Program(args, display, {"ZORRIT_FRAME_LOG": log})
+    p = XProgram(args, display, {"ZORRIT_FRAME_LOG": log})
     try:
         started = time.monotonic()
         if not check(p.find_window() is not None, "the window appears"):
@@ -378,7 +198,7 @@ def main_run(args, display, sheet):
 
         # A second copy: it leaves with 0 and brings the first to the front.
         p.tool("xdotool", "windowunmap", "--sync", p.window)
-        second = subprocess.run([args.zorrit], env=p.env, capture_output=True, timeout=10)
+        second = p.second_copy()
         check(second.returncode == 0 and not second.stderr,
               "a second copy exits with 0 silently (%d)" % second.returncode)
         front = wait_for(lambda: "IsViewable" in p.tool("xwininfo", "-id", p.window).stdout and
@@ -406,7 +226,7 @@ def main_run(args, display, sheet):
 
 
 def signal_run(args, display):
-    p = Program(args, display)
+    p = XProgram(args, display)
     try:
         if not check(p.find_window() is not None, "SIGTERM run: the window appears"):
             print("       program status %s, stderr %r" % (p.process.poll(), p.stderr()[-300:]))
@@ -420,7 +240,7 @@ def signal_run(args, display):
 
 
 def no_display_run(args, display):
-    p = Program(args, display, with_display=False)
+    p = XProgram(args, display, with_display=False)
     try:
         code = p.wait(10)
         check(code == 1 and "dxdraw" in p.stderr(),
@@ -447,8 +267,7 @@ def main():
         main_run(args, display, sheet)
     finally:
         display.close()
-    print("e2e: %d passed, %d failed" % (len(passes), len(failures)))
-    return 1 if failures else 0
+    return summary("e2e")
 
 
 if __name__ == "__main__":
