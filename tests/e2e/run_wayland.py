@@ -65,15 +65,15 @@ class Sway:
         env = compositor_env(self.runtime)
         env.update({"WLR_BACKENDS": "headless", "WLR_LIBINPUT_NO_DEVICES": "1",
                     "WLR_RENDERER": "pixman"})
-        self.log = open(os.path.join(tempfile.gettempdir(), "zorrit-e2e-sway.log"), "w")
+        self.log = open(os.path.join(self.runtime, "sway.log"), "w+")
         self.process = subprocess.Popen(as_owner + ["sway", "-c", config], env=env,
                                         stdout=self.log, stderr=subprocess.STDOUT)
         self.wayland = self.ipc = None
 
         def ready():
             if self.process.poll() is not None:
-                raise RuntimeError("sway ended (%s); see %s" % (self.process.returncode,
-                                                                 self.log.name))
+                raise RuntimeError("sway ended (%s): %s" % (self.process.returncode,
+                                                             self.log_tail()))
             sockets = [p for p in glob.glob(os.path.join(self.runtime, "wayland-*"))
                        if not p.endswith(".lock")]
             ipc = glob.glob(os.path.join(self.runtime, "sway-ipc.*.sock"))
@@ -82,10 +82,15 @@ class Sway:
             self.wayland, self.ipc = sockets[0], ipc[0]
             return self.msg("-t", "get_version") is not None
         if not wait_for(ready, 15, 0.1):
-            raise RuntimeError("sway did not start; see " + self.log.name)
+            raise RuntimeError("sway did not start: " + self.log_tail())
         # The tools reach it through these, the program through WAYLAND_DISPLAY only.
         self.env = dict(os.environ, WAYLAND_DISPLAY=self.wayland, SWAYSOCK=self.ipc)
         self.env.pop("DISPLAY", None)
+
+    def log_tail(self):
+        self.log.flush()
+        self.log.seek(0)
+        return self.log.read()[-600:]
 
     def msg(self, *args):
         """swaymsg's JSON answer, or None."""
@@ -304,7 +309,9 @@ def main_run(args, sway, sheet):
         cannot_check("the menu and the About box",
                      "no pointer device can be simulated here (Debian 12 has no virtual-pointer "
                      "tool for sway); the X11 run checks them")
-        print("       whole run %.1f s" % (time.monotonic() - started))
+        print("       whole run %.1f s; the whole output at the logo, the title and in play: "
+              "%s" % (time.monotonic() - started,
+                      os.path.join(tempfile.gettempdir(), "zorrit-e2e-wayland-*.png")))
     finally:
         p.stop()
 
