@@ -4,8 +4,9 @@
     run_wayland.py --zorrit PATH --sheet PATH
 
 Starts a private headless sway (no input devices, software rendering, its own
-runtime folder), runs the real program there without SDL_VIDEODRIVER, as a
-player on a Wayland session would, types with wtype (a virtual keyboard),
+runtime folder), runs the real program there without SDL_VIDEODRIVER and with
+an X server beside it (an Xvfb standing for XWayland), as a player on a
+Wayland session would, types with wtype (a virtual keyboard),
 takes pictures with grim and reads the window's title, geometry, focus and
 urgency from sway's tree (swaymsg). It checks what the X11 run checks where
 Wayland allows it, and says which checks it cannot make and why. A compositor
@@ -24,6 +25,7 @@ import sys
 import tempfile
 import time
 
+from run_e2e import Display
 from e2e_support import (CAPTION, CLIENT_H, CLIENT_W, Program, Sheet, Shot, black_share,
                          cannot_check, check, logo_problems, sideways_move, sprite_places,
                          summary, wait_for)
@@ -202,8 +204,10 @@ class WaylandProgram(Program):
                               timeout=timeout)
 
 
-def main_run(args, sway, sheet):
-    p = WaylandProgram(args, sway)
+def main_run(args, sway, sheet, x_display):
+    """The session a player has: Wayland with an X server beside it
+    (XWayland; here an Xvfb when there is one), and no SDL_VIDEODRIVER."""
+    p = WaylandProgram(args, sway, {"DISPLAY": x_display.name} if x_display else {})
     try:
         started = time.monotonic()
         view = p.find_window()
@@ -211,7 +215,8 @@ def main_run(args, sway, sheet):
             print("       program status %s, stderr %r" % (p.process.poll(), p.stderr()[-300:]))
             return
         check(view.get("shell") == "xdg_shell",
-              "a native Wayland window, not XWayland (%s)" % view.get("shell"))
+              "a native Wayland window, not XWayland (%s%s)"
+              % (view.get("shell"), ", an X server beside it" if x_display else ""))
         check(view.get("name") == CAPTION, "caption is %s (%r)" % (CAPTION, view.get("name")))
         check(view.get("app_id") == args.app_id,
               "app_id names the desktop entry (%r)" % view.get("app_id"))
@@ -360,13 +365,19 @@ def main():
             return 77
     sheet = Sheet(args.sheet)
     no_seat_run(args)
-    sway = Sway()
-    keyboard = Keyboard(sway)
+    x_display = Display() if shutil.which("Xvfb") and shutil.which("xprop") else None
+    sway = keyboard = None
     try:
-        main_run(args, sway, sheet)
+        sway = Sway()
+        keyboard = Keyboard(sway)
+        main_run(args, sway, sheet, x_display)
     finally:
-        keyboard.close()
-        sway.close()
+        if keyboard:
+            keyboard.close()
+        if sway:
+            sway.close()
+        if x_display:
+            x_display.close()
     return summary("wayland")
 
 
