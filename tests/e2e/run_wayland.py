@@ -197,7 +197,7 @@ class WaylandProgram(Program):
         # Each wtype is a keyboard of its own. Its first key waits a moment:
         # SDL 2.26 crashes when a virtual keyboard enters the window with a
         # key already down.
-        self.tool("wtype", "-s", "150", "-P", key, "-s", str(int(seconds * 1000)), "-p", key)
+        self.tool("wtype", "-s", "250", "-P", key, "-s", str(int(seconds * 1000)), "-p", key)
 
     def tool(self, *command, timeout=10):
         return subprocess.run(list(command), env=self.sway.env, capture_output=True, text=True,
@@ -265,12 +265,19 @@ def main_run(args, sway, sheet, x_display):
             """Where the head shows, from the first of a few shots that shows
             it (the paw may pass over it)."""
             return wait_for(lambda: sprite_places(p.shot(name), head), 0.5, 0.02) or set()
-        before = head_places("before-right")
-        p.hold("Right", 0.4)
-        time.sleep(0.3)
-        moved = sideways_move(before, head_places("after-right"))
-        if not check(moved is not None and moved >= 8,
-                     "the right arrow moves the head right (by %s dots)" % moved):
+        # A second try when the head met the ball or the wall on the way (or
+        # a loaded machine dropped frames); arrows that do nothing fail both.
+        moves = []
+        for _ in range(2):
+            before = head_places("before-right")
+            p.hold("Right", 0.4)
+            time.sleep(0.3)
+            moves.append(sideways_move(before, head_places("after-right")))
+            if moves[-1] is not None and moves[-1] >= 8:
+                break
+        if not check(moves[-1] is not None and moves[-1] >= 8,
+                     "the right arrow moves the head right (by %s dots)"
+                     % " then ".join(str(m) for m in moves)):
             p.keep("before-right", "after-right")
         p.screen(os.path.join(tempfile.gettempdir(), "zorrit-e2e-wayland-play.png"))
 
