@@ -1,5 +1,5 @@
-// Which platform variant this executable was linked with: "desktop" or
-// "headless". For diagnostics and tests.
+// Which platform variant this executable was linked with: "desktop",
+// "headless" or "web". For diagnostics and tests.
 #pragma once
 
 const char* PlatformVariant();
