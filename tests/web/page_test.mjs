@@ -20,6 +20,9 @@
 //   - the pause overlay, whole.
 // In play the frames differ (the keys come in at other frames), so the head
 // is found by its picture: its top twelve rows as the replay drew them.
+// Besides: space and arrows must not scroll the page, a blurred or hidden
+// page must stand still and resume, the sound must be pulled at 11025 a
+// second, and the menu's Close must end the game and Start again restart it.
 import fs from 'node:fs';
 import path from 'node:path';
 import {serve, launch, kPicture} from './browser.mjs';
@@ -76,8 +79,12 @@ function pageHelpers(picture) {
     if (!c || c.hidden || c.width < picture.x + picture.width) return null;
     return c.getContext('2d').getImageData(picture.x, picture.y, picture.width, picture.height).data;
   };
+  // Whether the page kept each key's default action (scrolling) from happening.
+  const prevented = {};
+  document.addEventListener('keydown', (e) => { prevented[e.code] = e.defaultPrevented; });
   const inside = (r, x, y) => r && x >= r.x && x < r.x + r.width && y >= r.y && y < r.y + r.height;
   window.zorritTest = {
+    prevented,
     async load(name, url) { pictures[name] = await decode(url); },
     // Dots of the current picture that differ from `name` within `only`
     // (or everywhere) and outside `except`; -1 without a picture.
@@ -226,6 +233,23 @@ try {
   await page.evaluate(() => window.dispatchEvent(new FocusEvent('focus')));
   check(await until(1000, async () => frozen !== await page.evaluate(() => zorritTest.png())),
         'focus resumes the game');
+  // A hidden tab pauses the game as a minimised window does.
+  const hide = (hidden) => page.evaluate((h) => {
+    Object.defineProperty(document, 'hidden', {value: h, configurable: true});
+    Object.defineProperty(document, 'visibilityState', {value: h ? 'hidden' : 'visible', configurable: true});
+    document.dispatchEvent(new Event('visibilitychange'));
+  }, hidden);
+  await hide(true);
+  await sleep(200);
+  const hidden = await page.evaluate(() => zorritTest.png());
+  await sleep(500);
+  check(hidden === await page.evaluate(() => zorritTest.png()), 'a hidden page stands still');
+  await hide(false);
+  check(await until(1000, async () => hidden !== await page.evaluate(() => zorritTest.png())),
+        'showing the page again resumes the game');
+  const kept = await page.evaluate(() => zorritTest.prevented);
+  check(kept.Space === true && kept.ArrowLeft === true, 'space and arrows do not scroll the page',
+        JSON.stringify(kept));
 
   // Escape opens the pause overlay.
   await press(page, 'Escape');
