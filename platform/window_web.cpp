@@ -2,8 +2,9 @@
 // by the page's events.
 //
 // The page holds the elements (web/index.html):
-//   <canvas id="zorrit">  the window's content, shown at kPageScale times its
-//                         size in CSS pixels with pixelated scaling;
+//   <canvas id="zorrit">  the window's content, shown kPageScale times as wide
+//                         in CSS pixels (narrower where the page is), with
+//                         pixelated scaling;
 //   #ended                shown (its `hidden` attribute removed) once the
 //                         window is destroyed: the game has ended and a page
 //                         cannot close its tab, so it offers a way to start
@@ -283,8 +284,7 @@ void ResizePlatformWindow(PlatformWindow* window, int32_t clientWidth, int32_t c
     var c = document.getElementById('zorrit');
     c.width = $0;
     c.height = $1;
-    c.style.width = ($0 * $2) + 'px';
-    c.style.height = ($1 * $2) + 'px';
+    c.style.width = ($0 * $2) + 'px';  // the page's style keeps the proportions
   }, clientWidth, clientHeight, kPageScale);
   if (hadCanvas) Post(WM_APP_SURFACE_LOST, 0, 0);
 }
