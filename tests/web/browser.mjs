@@ -16,10 +16,11 @@ const kTypes = {
 
 // A static server for `folder` on a free port of 127.0.0.1.
 export async function serve(folder) {
+  folder = path.resolve(folder);
   const server = http.createServer((request, response) => {
     const name = decodeURIComponent(new URL(request.url, 'http://x').pathname);
     const file = path.join(folder, name.endsWith('/') ? name + 'index.html' : name);
-    if (!file.startsWith(path.resolve(folder)) || !fs.existsSync(file) || !fs.statSync(file).isFile()) {
+    if (!file.startsWith(folder + path.sep) || !fs.existsSync(file) || !fs.statSync(file).isFile()) {
       response.writeHead(404);
       response.end();
       return;

@@ -41,6 +41,7 @@ try {
     (await cdp.send('Performance.getMetrics')).metrics.find((m) => m.name === 'TaskDuration').value;
   await page.goto(url);
   await sleep(6000);  // the logo and the title
+  if ((await page.title()) !== '[ Zorrit ] Brinelight') throw new Error(`no game at ${url}`);
   await page.keyboard.down('Space');
   await sleep(100);
   await page.keyboard.up('Space');
