@@ -8,6 +8,15 @@
 // to its surface, and an exposed window is repainted from it at once, even
 // while the game stands still.
 //
+// A desktop that asks programs to scale (AskedDesktopScale) gets the window
+// enlarged by that whole factor, as it would stretch a program that knows
+// nothing of dots per inch: the canvas keeps its size in the program's dots,
+// ShowCanvas enlarges it into the window surface by whole dots (each dot an
+// s x s block, no blending), and mouse positions are divided back. Both
+// factors are read from the sizes SDL reports, so a window surface larger
+// than the window itself (a Wayland compositor's scale) is filled as well.
+// Nothing else in the program knows of the enlargement.
+//
 // On X11 the window surface is SDL's plain framebuffer (XShm), never a GPU or
 // software-GL texture: SDL_FRAMEBUFFER_ACCELERATION is switched off, which on
 // a machine without a GPU costs far less processor time and memory. SDL's
@@ -25,6 +34,7 @@
 #include <cstring>
 #include <deque>
 #include <mutex>
+#include <vector>
 
 #include "platform/keymap.h"
 #include "platform/window.h"
@@ -37,6 +47,9 @@ struct PlatformWindow {
   PlatformSurface* canvas;     // clientWidth x clientHeight, ours
   int32_t clientWidth, clientHeight;
   int32_t surfaceHeld;         // SDL's window surface was obtained since the last remake
+  int32_t scale;               // whole factor the desktop asks for; the window is
+                               // (at most) the canvas times this on screen
+  std::vector<uint32_t> enlarged;  // the enlarged canvas, when SDL's format is not ours
 };
 
 static PlatformWindow* theWindow = nullptr;
@@ -63,6 +76,23 @@ static int RealDisplay() {
   if (SDL_strcmp(driver, "offscreen") != 0 && SDL_strcmp(driver, "dummy") != 0) return 1;
   const char* asked = SDL_getenv("SDL_VIDEODRIVER");
   return asked && SDL_strcasecmp(asked, driver) == 0;
+}
+
+static int WindowDisplay(PlatformWindow* window) {
+  int display = window ? SDL_GetWindowDisplayIndex(window->sdl) : 0;
+  return display < 0 ? 0 : display;
+}
+
+// The desktop's factor, lowered until the enlarged window fits in the
+// usable part of its display (at least 1).
+static int32_t FittingScale(PlatformWindow* window) {
+  int32_t s = window->scale;
+  SDL_Rect usable;
+  if (s > 1 && SDL_GetDisplayUsableBounds(WindowDisplay(window), &usable) == 0) {
+    while (s > 1 && (window->clientWidth * s > usable.w || window->clientHeight * s > usable.h))
+      --s;
+  }
+  return s < 1 ? 1 : s;
 }
 
 PlatformWindow* CreatePlatformWindow(const char* caption, int32_t clientWidth,
@@ -107,6 +137,9 @@ PlatformWindow* CreatePlatformWindow(const char* caption, int32_t clientWidth,
   window->canvas = canvas;
   window->clientWidth = clientWidth;
   window->clientHeight = clientHeight;
+  window->scale = AskedDesktopScale(sdl);
+  if (const int32_t s = FittingScale(window); s > 1)
+    SDL_SetWindowSize(sdl, clientWidth * s, clientHeight * s);
   theWindow = window;
   return window;
 }
@@ -171,18 +204,14 @@ void ResizePlatformWindow(PlatformWindow* window, int32_t clientWidth, int32_t c
   window->clientWidth = clientWidth;
   window->clientHeight = clientHeight;
   // A fixed-size window: the window manager gets minimum = maximum = size.
-  SDL_SetWindowMinimumSize(window->sdl, clientWidth, clientHeight);
-  SDL_SetWindowMaximumSize(window->sdl, clientWidth, clientHeight);
-  SDL_SetWindowSize(window->sdl, clientWidth, clientHeight);
+  const int32_t s = FittingScale(window);
+  SDL_SetWindowMinimumSize(window->sdl, clientWidth * s, clientHeight * s);
+  SDL_SetWindowMaximumSize(window->sdl, clientWidth * s, clientHeight * s);
+  SDL_SetWindowSize(window->sdl, clientWidth * s, clientHeight * s);
   if (window->surfaceHeld) {
     window->surfaceHeld = 0;
     translated.push_back({WM_APP_SURFACE_LOST, 0, 0});
   }
-}
-
-static int WindowDisplay(PlatformWindow* window) {
-  int display = window ? SDL_GetWindowDisplayIndex(window->sdl) : 0;
-  return display < 0 ? 0 : display;
 }
 
 int GetPlatformWorkArea(PlatformRect* area) {
@@ -255,24 +284,58 @@ PlatformSurface* PlatformWindowCanvas(PlatformWindow* window) {
   return window ? window->canvas : nullptr;
 }
 
-// Copies the canvas into SDL's window surface and shows it. Returns 1 when
-// something was shown.
+// How many times larger than the canvas something of width x height is,
+// in whole dots either way (at least 1).
+static int32_t FactorOver(const PlatformWindow* window, int w, int h) {
+  const int32_t f = SDL_min(w / window->clientWidth, h / window->clientHeight);
+  return f < 1 ? 1 : f;
+}
+
+// Copies w x h dots of 32 bits from `in` to `out`, each dot an s x s block.
+static void Enlarge(uint8_t* out, size_t outPitch, const uint8_t* in, size_t inPitch, int w,
+                    int h, int s) {
+  const size_t rowBytes = (size_t)w * s * 4;
+  for (int y = 0; y < h; ++y) {
+    const uint32_t* from = (const uint32_t*)(in + (size_t)y * inPitch);
+    uint8_t* first = out + (size_t)y * s * outPitch;
+    uint32_t* to = (uint32_t*)first;
+    if (s == 2) {
+      for (int x = 0; x < w; ++x, to += 2) to[0] = to[1] = from[x];
+    } else {
+      for (int x = 0; x < w; ++x)
+        for (int k = 0; k < s; ++k) *to++ = from[x];
+    }
+    for (int k = 1; k < s; ++k) std::memcpy(first + k * outPitch, first, rowBytes);
+  }
+}
+
+// Copies the canvas into SDL's window surface, enlarged by the whole factor
+// the surface is larger by, and shows it. Returns 1 when something was shown.
 static int ShowCanvas(PlatformWindow* window) {
   SDL_Surface* surface = SDL_GetWindowSurface(window->sdl);
   if (!surface) return 0;
   window->surfaceHeld = 1;
   int32_t pitch = 0;
   const uint8_t* pixels = PlatformSurfacePixels(window->canvas, &pitch);
-  const int w = SDL_min(surface->w, window->clientWidth);
-  const int h = SDL_min(surface->h, window->clientHeight);
+  const int s = FactorOver(window, surface->w, surface->h);
+  const int w = SDL_min(surface->w / s, window->clientWidth);
+  const int h = SDL_min(surface->h / s, window->clientHeight);
   if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) return 0;
-  if (surface->format->format == SDL_PIXELFORMAT_RGB888) {
+  const int ours = surface->format->format == SDL_PIXELFORMAT_RGB888;
+  if (s == 1 && ours) {
     for (int y = 0; y < h; ++y)
       std::memcpy((Uint8*)surface->pixels + (size_t)y * surface->pitch,
                   pixels + (size_t)y * pitch, (size_t)w * 4);
-  } else {
+  } else if (s == 1) {
     SDL_ConvertPixels(w, h, SDL_PIXELFORMAT_RGB888, pixels, pitch, surface->format->format,
                       surface->pixels, surface->pitch);
+  } else if (ours) {
+    Enlarge((uint8_t*)surface->pixels, surface->pitch, pixels, pitch, w, h, s);
+  } else {
+    window->enlarged.resize((size_t)w * s * h * s);
+    Enlarge((uint8_t*)window->enlarged.data(), (size_t)w * s * 4, pixels, pitch, w, h, s);
+    SDL_ConvertPixels(w * s, h * s, SDL_PIXELFORMAT_RGB888, window->enlarged.data(), w * s * 4,
+                      surface->format->format, surface->pixels, surface->pitch);
   }
   if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
   return SDL_UpdateWindowSurface(window->sdl) == 0;
@@ -362,6 +425,20 @@ static int OurWindowId(PlatformWindow* window, Uint32 id) {
   return !window || id == 0 || id == window->id;
 }
 
+// A mouse position in the window as a message's position on the canvas:
+// divided by the factor the window is enlarged by, rounding down (so that a
+// captured pointer left of or above the window stays outside).
+static int64_t CanvasMouseParam(PlatformWindow* window, int x, int y) {
+  if (window) {
+    int w = 0, h = 0;
+    SDL_GetWindowSize(window->sdl, &w, &h);
+    const int f = FactorOver(window, w, h);
+    x = x >= 0 ? x / f : -((-x + f - 1) / f);
+    y = y >= 0 ? y / f : -((-y + f - 1) / f);
+  }
+  return MakeMouseParam(x, y);
+}
+
 // One SDL event into at most two messages; returns how many.
 static int Translate(const SDL_Event& event, PlatformMessage out[2]) {
   PlatformWindow* window = theWindow;
@@ -423,7 +500,7 @@ static int Translate(const SDL_Event& event, PlatformMessage out[2]) {
     case SDL_MOUSEBUTTONUP: {
       if (!OurWindowId(window, event.button.windowID)) return 0;
       const int down = event.type == SDL_MOUSEBUTTONDOWN;
-      const int64_t where = MakeMouseParam(event.button.x, event.button.y);
+      const int64_t where = CanvasMouseParam(window, event.button.x, event.button.y);
       if (event.button.button == SDL_BUTTON_LEFT) {
         TrackCapture(kHeldLeft, down);
         out[0] = {down ? WM_LBUTTONDOWN : WM_LBUTTONUP, ButtonState(), where};
@@ -438,7 +515,8 @@ static int Translate(const SDL_Event& event, PlatformMessage out[2]) {
     }
     case SDL_MOUSEMOTION:
       if (!OurWindowId(window, event.motion.windowID)) return 0;
-      out[0] = {WM_MOUSEMOVE, ButtonState(), MakeMouseParam(event.motion.x, event.motion.y)};
+      out[0] = {WM_MOUSEMOVE, ButtonState(),
+                CanvasMouseParam(window, event.motion.x, event.motion.y)};
       return 1;
     case SDL_MOUSEWHEEL: {
       int32_t notches = event.wheel.y;
@@ -447,7 +525,7 @@ static int Translate(const SDL_Event& event, PlatformMessage out[2]) {
       const uint64_t delta = (uint16_t)(int16_t)(notches * 120);
       int x = 0, y = 0;
       SDL_GetMouseState(&x, &y);
-      out[0] = {WM_MOUSEWHEEL, (delta << 16) | ButtonState(), MakeMouseParam(x, y)};
+      out[0] = {WM_MOUSEWHEEL, (delta << 16) | ButtonState(), CanvasMouseParam(window, x, y)};
       return 1;
     }
     default:

@@ -3,6 +3,8 @@
 #pragma once
 #include <SDL.h>
 
+#include <cstdint>
+
 struct PlatformWindow;
 
 // Null for a null window.
@@ -14,3 +16,8 @@ int InitPlatformVideo();
 
 // 1 while SDL's video runs on its Wayland driver.
 int PlatformVideoIsWayland();
+
+// The whole factor the desktop asks the window to be enlarged by on screen
+// (1: none), read once when the window is made (desktop_scale_sdl.cpp).
+// Under X11 it comes from GDK_SCALE or Xft.dpi; elsewhere it is 1.
+int32_t AskedDesktopScale(SDL_Window* sdl);
