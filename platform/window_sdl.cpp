@@ -13,9 +13,11 @@
 // nothing of dots per inch: the canvas keeps its size in the program's dots,
 // ShowCanvas enlarges it into the window surface by whole dots (each dot an
 // s x s block, no blending), and mouse positions are divided back. Both
-// factors are read from the sizes SDL reports, so a window surface larger
-// than the window itself (a Wayland compositor's scale) is filled as well.
-// Nothing else in the program knows of the enlargement.
+// factors are read from the sizes SDL reports (the surface's over the
+// canvas, the window's over the canvas), so a window surface handed in a
+// scaled output's dots would be filled whole as well. Under Wayland the
+// compositor's scale is met in CreatePlatformWindow instead. Nothing else in
+// the program knows of the enlargement.
 //
 // On X11 the window surface is SDL's plain framebuffer (XShm), never a GPU or
 // software-GL texture: SDL_FRAMEBUFFER_ACCELERATION is switched off, which on
@@ -113,13 +115,20 @@ PlatformWindow* CreatePlatformWindow(const char* caption, int32_t clientWidth,
   // always a texture that a renderer draws (GL ES through EGL, Mesa's
   // software rasteriser on a machine without a GPU).
   if (PlatformVideoIsWayland()) SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "1");
+  // On a scaled Wayland output the window asks for buffers at the output's
+  // scale (SDL_WINDOW_ALLOW_HIGHDPI): the compositor then shows them dot for
+  // dot, where a 1x buffer would be stretched with the compositor's own
+  // filter (blurred by most). The window surface stays in the window's size;
+  // SDL's renderer enlarges it into the buffer by whole dots (nearest).
+  // Without the flag the window would be as large, only blurred; X11 ignores it.
+  SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
   if (wakeEvent == (Uint32)-1) wakeEvent = SDL_RegisterEvents(1);
 
   if (clientWidth < 1) clientWidth = 1;
   if (clientHeight < 1) clientHeight = 1;
   SDL_Window* sdl = SDL_CreateWindow(caption ? caption : "", SDL_WINDOWPOS_UNDEFINED,
                                      SDL_WINDOWPOS_UNDEFINED, clientWidth, clientHeight,
-                                     SDL_WINDOW_HIDDEN);
+                                     SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI);
   if (!sdl) {
     SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
     return nullptr;
