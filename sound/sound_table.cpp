@@ -171,11 +171,10 @@ int ReadWaveStream(DataStream* source, uint8_t format[18], uint32_t* length, uin
       // Every turn reads a header and seeks only forward, so the walk ends.
       while (ReadStream(chunk, kChunkHeaderBytes, 1, &stream)) {
         const uint32_t chunkLength = ReadLittle32(chunk + 4);
-        const int64_t remaining = StreamRemaining(&stream);
-        const int fits = remaining >= 0 && chunkLength <= remaining && chunkLength <= INT32_MAX;
         if (TagIs(chunk, "data")) {
           // The stated length is checked before anything is allocated.
-          if (!fits) break;
+          const int64_t remaining = StreamRemaining(&stream);
+          if (remaining < 0 || chunkLength > remaining || chunkLength > INT32_MAX) break;
           *samples = static_cast<uint8_t*>(std::calloc(chunkLength ? chunkLength : 1, 1));
           if (*samples && ReadStream(*samples, 1, (int32_t)chunkLength, &stream)) {
             *length = chunkLength;
@@ -183,9 +182,12 @@ int ReadWaveStream(DataStream* source, uint8_t format[18], uint32_t* length, uin
           }
           break;
         }
-        // A chunk longer than what remains is not skipped; the walk goes on
-        // from where it stands, as after any failed seek.
-        if (fits) SeekStream(&stream, (int32_t)chunkLength, SEEK_CUR);
+        // Any other chunk is skipped by its length. Past the end of a file the
+        // seek succeeds and the next header read fails; a resource refuses it,
+        // and the walk goes on from where it stands, as after any failed seek.
+        // A length with the top bit set would be a backward seek (a walk that
+        // never ends), so it is not sought at all.
+        if (chunkLength <= INT32_MAX) SeekStream(&stream, (int32_t)chunkLength, SEEK_CUR);
       }
     }
   }

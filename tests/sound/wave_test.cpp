@@ -6,6 +6,7 @@
 
 #include "platform/audio_device.h"
 #include "sound/cues.h"
+#include "sound/data_stream.h"
 #include "sound/sound_table.h"
 #include "wave_image.h"
 
@@ -87,13 +88,35 @@ TEST(ReadWave, RefusesMalformedImages) {
   EXPECT_FALSE(ReadWave("NO_SUCH_SOUND", "WAVE", format, &length, &samples));
 }
 
-// A chunk length with the top bit set must not turn into a backward seek
-// (that would walk the same chunk for ever); the walk goes on from where it
-// stands, here straight into the data chunk.
-TEST(ReadWave, ChunkLengthNeverSeeksBackward) {
-  WaveResult r = ReadImage(RiffImage({FormatChunk(1, 1, 8), {"junk", {}, 0xFFFFFFF8}, {"data", kSamples}}));
-  ASSERT_TRUE(r.ok);
-  EXPECT_EQ(r.samples, kSamples);
+// A chunk that claims more bytes than remain is skipped by a seek to where it
+// says it ends. On a file that seek succeeds, past the end, so the next header
+// cannot be read and the image fails; a resource refuses the seek and the walk
+// goes on from where it stands. A length with the top bit set must not turn
+// into a backward seek (that would walk the same chunk for ever): it is not
+// sought at all, from a file or a resource.
+TEST(ReadWave, ChunkLengthsBeyondTheEnd) {
+  const Chunk data = {"data", kSamples};
+  const struct {
+    const char* what;
+    Chunk chunk;
+    int fromFile, fromResource;
+  } cases[] = {
+      {"longer than the rest", {"LIST", {}, 100}, 0, 1},
+      {"top bit set", {"junk", {}, 0xFFFFFFF8}, 1, 1},
+  };
+  for (const auto& c : cases) {
+    const Bytes image = RiffImage({FormatChunk(1, 1, 8), c.chunk, data});
+    EXPECT_EQ(ReadImage(image).ok, c.fromFile) << c.what;
+    DataStream stream;
+    ASSERT_TRUE(OpenMemoryStream(image.data(), (int32_t)image.size(), &stream));
+    uint8_t format[18];
+    uint32_t length = 0;
+    uint8_t* samples = nullptr;
+    EXPECT_EQ(ReadWaveStream(&stream, format, &length, &samples), c.fromResource) << c.what;
+    if (c.fromResource) EXPECT_EQ(Bytes(samples, samples + length), kSamples) << c.what;
+    std::free(samples);
+    CloseStream(&stream);
+  }
 }
 
 struct GameSound {
