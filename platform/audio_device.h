@@ -21,6 +21,17 @@ void CloseAudioDevice();
 void LockAudioDevice();
 void UnlockAudioDevice();
 
+// A sound's PCM samples (8-bit unsigned or 16-bit signed little-endian, 1 or
+// 2 channels, `rate` frames per second from 100 to 200000) in the device's
+// format: 8-bit unsigned mono at 11025 per second, channels averaged, the
+// rate converted so that the sound keeps its pitch and length. A trailing
+// partial frame is dropped. Returns the malloc'd samples (the caller frees
+// them) and their count in *outLength; null, and 0, for another format, for
+// no whole frame, or when memory runs out. Both builds convert alike
+// (audio_convert.cpp) and need no open device.
+uint8_t* ConvertToDeviceSamples(const uint8_t* bytes, uint32_t byteCount, uint32_t channels,
+                                uint32_t bits, uint32_t rate, int32_t* outLength);
+
 // Capture implementation only: run the callback for `count` samples.
 // Returns 0 when no device is open (out is then filled with silence, 128).
 int PullAudioDevice(uint8_t* out, int32_t count);

@@ -1,8 +1,8 @@
 // The sound table, the WAVE reader and the mixer that plays the table.
 //
 // Each slot owns its samples as 8-bit unsigned mono at the device's rate
-// (11025 per second; the rate a WAVE states is not checked, and nothing is
-// resampled). 16-bit and stereo WAVEs are converted on load. The audio
+// (11025 per second); every WAVE is converted to that on load, its stated
+// rate included (ConvertToDeviceSamples, in the platform). The audio
 // device's callback mixes every playing slot; the window's thread changes
 // slots only between LockAudioDevice and UnlockAudioDevice, and frees
 // samples only after they are out of the table.
@@ -53,31 +53,6 @@ uint8_t* DetachSlot(int32_t slot) {
   soundTable[slot] = SoundSlot{};
   UnlockAudioDevice();
   return old;
-}
-
-// PCM bytes as the WAVE holds them -> 8-bit unsigned mono, the channels
-// averaged and 16-bit samples reduced to their high byte. A trailing partial
-// frame is dropped. Null when no whole frame remains or memory runs out.
-uint8_t* ConvertToMono8(const uint8_t* bytes, uint32_t byteCount, uint32_t channels,
-                        uint32_t bits, int32_t* outLength) {
-  const uint32_t sampleBytes = bits / 8;
-  const uint32_t frameBytes = channels * sampleBytes;
-  const uint32_t frames = byteCount / frameBytes;
-  *outLength = 0;
-  if (frames == 0 || frames > (uint32_t)INT32_MAX) return nullptr;
-  uint8_t* out = static_cast<uint8_t*>(std::malloc(frames));
-  if (!out) return nullptr;
-  for (uint32_t f = 0; f < frames; ++f) {
-    const uint8_t* frame = bytes + (size_t)f * frameBytes;
-    int32_t sum = 0;  // signed, centred on 0, 16-bit scale
-    for (uint32_t c = 0; c < channels; ++c) {
-      const uint8_t* s = frame + c * sampleBytes;
-      sum += sampleBytes == 1 ? (s[0] - kSilence) * 256 : (int16_t)ReadLittle16(s);
-    }
-    out[f] = (uint8_t)(((sum / (int32_t)channels) >> 8) + kSilence);
-  }
-  *outLength = (int32_t)frames;
-  return out;
 }
 
 // Adds `count` samples of one playing slot into acc, advancing the slot.
@@ -208,10 +183,12 @@ int LoadSound(const char* name, const char* type, int32_t slot) {
   uint8_t* bytes = nullptr;
   if (!ReadWave(name, type, format, &byteCount, &bytes)) return 0;
   int32_t length = 0;
-  uint8_t* samples =
-      ConvertToMono8(bytes, byteCount, ReadLittle16(format + 2), ReadLittle16(format + 14), &length);
+  uint8_t* samples = ConvertToDeviceSamples(bytes, byteCount, ReadLittle16(format + 2),
+                                            ReadLittle16(format + 14), ReadLittle32(format + 4),
+                                            &length);
   std::free(bytes);
-  if (!samples) return 0;  // no whole sample: like a buffer of no bytes, refused
+  // No whole sample (like a buffer of no bytes) or a rate no device plays: refused.
+  if (!samples) return 0;
   LockAudioDevice();
   soundTable[slot] = SoundSlot{samples, length, 0, 0, 0};
   UnlockAudioDevice();

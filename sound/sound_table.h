@@ -5,10 +5,10 @@
 //
 // Without a device every operation does nothing and LoadSound reports success.
 //
-// LoadSound takes 8- or 16-bit PCM, mono or stereo, and keeps it as 8-bit
-// unsigned mono (channels averaged, 16-bit reduced to the high byte) at the
-// device's 11025 Hz, whatever rate the WAVE states. A sound without a single
-// sample is refused. Loading into a slot always releases what it held; a
+// LoadSound takes 8- or 16-bit PCM, mono or stereo, at 100 to 200000 samples
+// per second, and keeps it as 8-bit unsigned mono (channels averaged, 16-bit
+// rounded to 8) converted to the device's 11025 Hz, so every sound plays at
+// its own pitch and length. A sound without a single sample is refused. Loading into a slot always releases what it held; a
 // failed load leaves the slot empty. A once-sound that reaches its end stops
 // with its position back at 0. Slots are changed under LockAudioDevice.
 #pragma once

@@ -3,6 +3,8 @@
 // no-device path; and the music cues.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "platform/audio_device.h"
 #include "sound/cues.h"
 #include "sound/sound_table.h"
@@ -120,12 +122,61 @@ TEST_F(Mixer, WideAndStereoSoundsBecomeEightBitMono) {
   const std::string path = ScratchFile(RiffImage({FormatChunk(1, 2, 16), {"data", wide}}));
   ASSERT_TRUE(LoadSound(path.c_str(), nullptr, 7));
   PlayOnce(7);
-  EXPECT_EQ(Pull(5), Samples({127, -128, 15, -1, 0}));
+  EXPECT_EQ(Pull(5), Samples({127, -128, 15, 0, 0}));  // -0.5 rounds to 0
 
   const std::string stereo8 = ScratchFile(RiffImage({FormatChunk(1, 2, 8), {"data", Around({10, 30, -4, 0})}}));
   ASSERT_TRUE(LoadSound(stereo8.c_str(), nullptr, 8));
   PlayOnce(8);
   EXPECT_EQ(Pull(3), Samples({20, -2, 0}));
+}
+
+// A tone of 500 Hz, 0.4 s long, written at another rate: the device (11025
+// samples per second) must play it at 500 Hz for 0.4 s. The frequency comes
+// from the first and last rising crossings of silence, interpolated; the
+// length from the first and last samples at a quarter of the amplitude.
+TEST_F(Mixer, SoundsKeepTheirPitchAndLengthAtTheRateTheyState) {
+  constexpr double kTone = 500, kSeconds = 0.4, kDevice = 11025;
+  const struct {
+    uint32_t rate, channels, bits;
+  } cases[] = {{22050, 1, 16}, {44100, 2, 16}, {22050, 2, 8}, {44100, 1, 8}, {8000, 1, 16}};
+  for (const auto& c : cases) {
+    Bytes data;
+    const int frames = (int)(kSeconds * c.rate);
+    for (int i = 0; i < frames; ++i) {
+      const double v = 0.5 * std::sin(2 * M_PI * kTone * i / c.rate);
+      for (uint32_t ch = 0; ch < c.channels; ++ch) {
+        if (c.bits == 8) {
+          data.push_back((uint8_t)std::lround(128 + 127 * v));
+        } else {
+          PutLittle(&data, (uint16_t)(int16_t)std::lround(32767 * v), 2);
+        }
+      }
+    }
+    const std::string what = std::to_string(c.rate) + " Hz, " + std::to_string(c.channels) +
+                             " channels, " + std::to_string(c.bits) + " bits";
+    const std::string path = ScratchFile(
+        RiffImage({FormatChunk(1, c.channels, c.bits, 18, c.rate), {"data", data}}), what);
+    ASSERT_TRUE(LoadSound(path.c_str(), nullptr, 6)) << what;
+    PlayOnce(6);
+    const Samples heard = Pull((int)(2 * kSeconds * kDevice));  // room for one played too slow
+    int first = -1, last = -1, crossings = 0;
+    double firstCrossing = 0, lastCrossing = 0;
+    for (int i = 0; i < (int)heard.size(); ++i) {
+      if (std::abs(heard[i]) >= 16) {
+        if (first < 0) first = i;
+        last = i;
+      }
+      if (i > 0 && heard[i - 1] < 0 && heard[i] >= 0) {
+        lastCrossing = i - 1 + (double)-heard[i - 1] / (heard[i] - heard[i - 1]);
+        if (crossings++ == 0) firstCrossing = lastCrossing;
+      }
+    }
+    ASSERT_GT(crossings, 10) << what;
+    const double frequency = (crossings - 1) * kDevice / (lastCrossing - firstCrossing);
+    const double seconds = (last - first + 1) / kDevice;
+    EXPECT_NEAR(frequency, kTone, kTone / 100) << what;
+    EXPECT_NEAR(seconds, kSeconds, kSeconds / 100) << what;
+  }
 }
 
 TEST_F(Mixer, SlotGuardsAndReloading) {
@@ -152,8 +203,10 @@ TEST_F(Mixer, SlotGuardsAndReloading) {
   EXPECT_FALSE(LoadSound(lying.c_str(), nullptr, 9));
   PlayOnce(9);
   EXPECT_EQ(Pull(1), Samples({0}));
-  // So does an image without a single sample.
+  // So does an image without a single sample, or at 50 samples per second.
   EXPECT_FALSE(Load(9, {}));
+  const std::string slow = ScratchFile(RiffImage({FormatChunk(1, 1, 8, 18, 50), {"data", Around({3})}}));
+  EXPECT_FALSE(LoadSound(slow.c_str(), nullptr, 9));
 
   ASSERT_TRUE(Load(10, Around({4})));
   PlayLoop(10);

@@ -20,12 +20,13 @@ inline void PutLittle(Bytes* out, uint32_t value, int bytes) {
 }
 
 // The format chunk: `size` 18 (with the extra-format size) or 16.
-inline Chunk FormatChunk(uint32_t tag, uint32_t channels, uint32_t bits, uint32_t size = 18) {
+inline Chunk FormatChunk(uint32_t tag, uint32_t channels, uint32_t bits, uint32_t size = 18,
+                         uint32_t rate = 11025) {
   Bytes b;
   PutLittle(&b, tag, 2);
   PutLittle(&b, channels, 2);
-  PutLittle(&b, 11025, 4);
-  PutLittle(&b, 11025 * channels * bits / 8, 4);
+  PutLittle(&b, rate, 4);
+  PutLittle(&b, rate * channels * bits / 8, 4);
   PutLittle(&b, channels * bits / 8, 2);
   PutLittle(&b, bits, 2);
   if (size == 18) PutLittle(&b, 0, 2);
