@@ -14,6 +14,9 @@ int32_t captureAvailable = 1;
 
 }  // namespace
 
+struct AudioDevice {};
+static AudioDevice captureDevice;
+
 int OpenAudioDevice(AudioFillCallback fill, void* user) {
   if (!captureAvailable || !fill) return 0;
   captureFill = fill;
@@ -28,6 +31,15 @@ void CloseAudioDevice() {
   captureUser = nullptr;
 }
 
+AudioDevice* OpenedAudioDevice() { return captureOpen ? &captureDevice : nullptr; }
+
+int SetAudioDeviceFill(AudioDevice* device, AudioFillCallback fill, void* user) {
+  if (!captureOpen || device != &captureDevice) return 0;
+  captureFill = fill;
+  captureUser = user;
+  return 1;
+}
+
 // Nothing runs concurrently with the caller, so there is nothing to exclude.
 void LockAudioDevice() {}
 void UnlockAudioDevice() {}
@@ -38,7 +50,11 @@ int PullAudioDevice(uint8_t* out, int32_t count) {
     std::memset(out, 128, (size_t)count);
     return 0;
   }
-  captureFill(captureUser, out, count);
+  if (captureFill) {
+    captureFill(captureUser, out, count);
+  } else {
+    std::memset(out, 128, (size_t)count);
+  }
   return 1;
 }
 

@@ -21,6 +21,15 @@ void CloseAudioDevice();
 void LockAudioDevice();
 void UnlockAudioDevice();
 
+// The open device as a handle its opener can hand to another user (the
+// sound table's AdoptSoundDevice); null when no device is open.
+struct AudioDevice;
+AudioDevice* OpenedAudioDevice();
+// Makes the open device pull from `fill` from now on (null: it plays
+// silence), changed under the device's lock. 0, changing nothing, when
+// `device` is not the open device.
+int SetAudioDeviceFill(AudioDevice* device, AudioFillCallback fill, void* user);
+
 // A sound's PCM samples (8-bit unsigned or 16-bit signed little-endian, 1 or
 // 2 channels, `rate` frames per second from 100 to 200000) in the device's
 // format: 8-bit unsigned mono at 11025 per second, channels averaged, the

@@ -20,10 +20,17 @@ void* deviceUser = nullptr;
 // Runs on SDL's audio thread with the device locked. With mono 8-bit samples
 // the byte count is the sample count.
 void SDLCALL FillFromDevice(void* userdata, Uint8* stream, int len) {
-  deviceFill(deviceUser, stream, (int32_t)len);
+  if (deviceFill) {
+    deviceFill(deviceUser, stream, (int32_t)len);
+  } else {
+    SDL_memset(stream, 128, (size_t)len);
+  }
 }
 
 }  // namespace
+
+struct AudioDevice {};
+static AudioDevice openedDevice;
 
 int OpenAudioDevice(AudioFillCallback fill, void* user) {
   if (audioDevice || !fill) return 0;
@@ -60,6 +67,17 @@ void LockAudioDevice() {
 
 void UnlockAudioDevice() {
   if (audioDevice) SDL_UnlockAudioDevice(audioDevice);
+}
+
+AudioDevice* OpenedAudioDevice() { return audioDevice ? &openedDevice : nullptr; }
+
+int SetAudioDeviceFill(AudioDevice* device, AudioFillCallback fill, void* user) {
+  if (!audioDevice || device != &openedDevice) return 0;
+  SDL_LockAudioDevice(audioDevice);
+  deviceFill = fill;
+  deviceUser = user;
+  SDL_UnlockAudioDevice(audioDevice);
+  return 1;
 }
 
 // Only the capture device can be pulled or switched off; here the callback

@@ -33,7 +33,9 @@ constexpr int32_t kMixBlock = 256;
 constexpr int32_t kSilence = 128;
 
 SoundSlot soundTable[kSoundSlotCount];
-int32_t soundDeviceOpen = 0;
+int32_t soundDeviceOpen = 0;     // the table plays through a device
+int32_t soundDeviceAdopted = 0;  // ... handed in, not opened here (then:)
+AudioDevice* adoptedDevice = nullptr;
 
 uint32_t ReadLittle16(const uint8_t* p) { return (uint32_t)p[0] | ((uint32_t)p[1] << 8); }
 uint32_t ReadLittle32(const uint8_t* p) { return ReadLittle16(p) | (ReadLittle16(p + 2) << 16); }
@@ -99,13 +101,29 @@ int OpenSound(PlatformWindow* window) {
   if (soundDeviceOpen) CloseSound();
   if (!OpenAudioDevice(FillAudio, nullptr)) return 0;
   soundDeviceOpen = 1;
+  soundDeviceAdopted = 0;
   return 1;
+}
+
+void AdoptSoundDevice(AudioDevice* device) {
+  // A device the table opened itself goes, unless it is the one handed in.
+  if (soundDeviceOpen && !soundDeviceAdopted && device != OpenedAudioDevice()) CloseAudioDevice();
+  soundDeviceOpen = SetAudioDeviceFill(device, FillAudio, nullptr);
+  soundDeviceAdopted = 1;
+  adoptedDevice = device;
 }
 
 void CloseSound() {
   if (!soundDeviceOpen) return;
-  CloseAudioDevice();  // the callback no longer runs after this
+  // Either way the callback no longer reads the table after this.
+  if (soundDeviceAdopted) {
+    SetAudioDeviceFill(adoptedDevice, nullptr, nullptr);
+  } else {
+    CloseAudioDevice();
+  }
   soundDeviceOpen = 0;
+  soundDeviceAdopted = 0;
+  adoptedDevice = nullptr;
   for (SoundSlot& s : soundTable) {
     std::free(s.samples);
     s = SoundSlot{};

@@ -16,10 +16,19 @@
 
 struct PlatformWindow;
 struct DataStream;
+struct AudioDevice;
 
 inline constexpr int32_t kSoundSlotCount = 64;
 
 int OpenSound(PlatformWindow* window);
+// Not used by the game: the table plays through a device someone else opened
+// (OpenedAudioDevice) and leaves it open at CloseSound, which only hands it
+// back silent. The slots stay as they are; a device the table opened itself
+// is closed first unless it is the one handed in. With null, or a device that
+// is not open, the table has no device, as after a failed OpenSound.
+void AdoptSoundDevice(AudioDevice* device);
+// Empties every slot and closes the device the table opened (an adopted one
+// stays open).
 void CloseSound();
 int LoadSound(const char* name, const char* type, int32_t slot);
 // format: the 18 bytes of the format record; samples: malloc'd, caller frees.

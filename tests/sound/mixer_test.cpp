@@ -234,6 +234,42 @@ TEST_F(Mixer, WithoutADeviceNothingPlaysAndLoadingSucceeds) {
   EXPECT_EQ(out, Bytes(4, 128));
 }
 
+// The device another owner opened: the table plays through it, keeps the
+// slots it had, and at its close hands the device back open and silent.
+TEST_F(Mixer, AnAdoptedDevicePlaysTheTableAndOutlivesIt) {
+  ASSERT_TRUE(Load(4, Around({7, 8})));
+  CloseSound();
+  const AudioFillCallback ownersFill = [](void*, uint8_t* out, int32_t n) {
+    for (int32_t i = 0; i < n; ++i) out[i] = 128 + 50;
+  };
+  ASSERT_TRUE(OpenAudioDevice(ownersFill, nullptr));
+  EXPECT_EQ(Pull(1), Samples({50}));
+  AdoptSoundDevice(OpenedAudioDevice());
+  EXPECT_EQ(Pull(1), Samples({0}));
+  ASSERT_TRUE(Load(4, Around({7, 8})));
+  PlayOnce(4);
+  EXPECT_EQ(Pull(3), Samples({7, 8, 0}));
+
+  // The table's own device, adopted: the slots stay and play on.
+  CloseSound();
+  EXPECT_EQ(Pull(1), Samples({0}));  // still open (Pull checks), silent
+  CloseAudioDevice();
+  ASSERT_TRUE(OpenSound(nullptr));
+  ASSERT_TRUE(Load(4, Around({7, 8})));
+  PlayLoop(4);
+  AdoptSoundDevice(OpenedAudioDevice());
+  EXPECT_EQ(Pull(3), Samples({7, 8, 7}));
+  CloseSound();
+  PlayOnce(4);
+  EXPECT_EQ(Pull(1), Samples({0}));
+
+  // No device handed in: the table has none, and loading succeeds.
+  CloseAudioDevice();
+  AdoptSoundDevice(nullptr);
+  EXPECT_TRUE(LoadSound("/nonexistent.wav", nullptr, 4));
+  ASSERT_TRUE(OpenSound(nullptr));  // for TearDown
+}
+
 TEST_F(Mixer, MusicPausesAndResumesInPlace) {
   ASSERT_TRUE(Load(0, Around({1, 2, 3, 4, 5})));
   ASSERT_TRUE(Load(1, Around({40, 50})));

@@ -113,7 +113,9 @@ TEST(ReadWave, ChunkLengthsBeyondTheEnd) {
     uint32_t length = 0;
     uint8_t* samples = nullptr;
     EXPECT_EQ(ReadWaveStream(&stream, format, &length, &samples), c.fromResource) << c.what;
-    if (c.fromResource) EXPECT_EQ(Bytes(samples, samples + length), kSamples) << c.what;
+    if (c.fromResource) {
+      EXPECT_EQ(Bytes(samples, samples + length), kSamples) << c.what;
+    }
     std::free(samples);
     CloseStream(&stream);
   }
