@@ -109,8 +109,12 @@ void GrabBack(int32_t slot) {
 }
 
 uint32_t MatchColour(uint32_t rgb) {
-  // Every surface stores 0x00RRGGBB, so the answer needs no drawing; a lost
-  // back surface still has its format.
+  // Every surface stores 0x00RRGGBB, so the answer needs no drawing.
+  // Mend: a lost back surface still has its format and gives the value, not
+  // the failure value 0xFFFFFFFF that drawing the colour into it would give.
+  // The game loop and the pause overlay match black once, on entry; entered
+  // with a lost surface they would otherwise clear every frame to white until
+  // the next reset.
   if (!displayState.back) return 0xFFFFFFFFu;
   return NativeFromColorRef(rgb);
 }

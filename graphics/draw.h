@@ -19,14 +19,16 @@ void FrameBack(const Rect& clip, const Rect& r, uint32_t colour);
 // r null: the whole slot.
 void FillSlot(const Rect* r, uint32_t colour, int32_t slot);
 void GrabBack(int32_t slot);
-// The value the back surface stores for a COLORREF (0x00BBGGRR);
-// 0xFFFFFFFF when there is no back surface.
+// The value the back surface stores for a COLORREF (0x00BBGGRR), also while
+// the back surface is lost (a mend, see draw.cpp); 0xFFFFFFFF when there is
+// no back surface.
 uint32_t MatchColour(uint32_t rgb);
 
 // The text font is the resource font "TEXT_FONT" (fixed pitch, about 6 x 12
 // dots). face, width and height are kept for the record; returns 1 when the
 // font is ready.
 int SetTextFont(const char* face, int8_t width, int32_t height);
+// After it the text operations draw nothing until SetTextFont (a mend, see text.cpp).
 void ReleaseTextFont();
 void PutText(int32_t x, int32_t y, const char* text, uint32_t rgb);
 void PutTextToSlot(int32_t x, int32_t y, const char* text, uint32_t rgb, int32_t slot);

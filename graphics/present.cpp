@@ -99,7 +99,11 @@ int NoteRestored(int32_t /*tag*/) { return 1; }
 
 int SetMagnification(PlatformWindow* window, int32_t magnification) {
   if (magnification == displayState.magnification) return 1;
-  if (magnification < 1) return 0;  // nothing could be made at that size
+  // Mend: a magnification below 1 is refused and changes nothing. Taken as
+  // it stands it would release the screen and every slot surface and try to
+  // remake them at no size or a negative one, leaving a display with nothing
+  // to draw on.
+  if (magnification < 1) return 0;
   const int32_t old = displayState.magnification;
   ReleaseScreen();
   CreateScreen(window, displayState.screenWidth, displayState.screenHeight, magnification);

@@ -12,6 +12,9 @@ struct PlatformWindow;
 int Present();
 int32_t RestoreSurfaces();
 int NoteRestored(int32_t tag);
+// Remakes the screen and every slot at another magnification (not called by
+// the game); 1. A magnification below 1 is refused with 0 and changes nothing
+// (a mend, see present.cpp).
 int SetMagnification(PlatformWindow* window, int32_t magnification);
 
 // The window system remade or took away what the window shows (the window

@@ -13,6 +13,9 @@ int SetTextFont(const char* /*face*/, int8_t /*width*/, int32_t /*height*/) {
   return displayState.textFont;
 }
 
+// Mend: releasing also forgets the font, so a PutText after it draws nothing
+// rather than drawing with a font that was let go (the release alone would
+// leave the handle set and the text routines would go on using it).
 void ReleaseTextFont() { displayState.textFont = 0; }
 
 namespace {

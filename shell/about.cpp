@@ -108,6 +108,11 @@ void RunAboutDialog(PlatformWindow* owner) {
     switch (m.message) {
       case WM_QUIT:
       case WM_CLOSE:
+        // Mend: closing the main window ends the box, and the close is put
+        // back for the window to act on. A modal box would keep the owner's
+        // close button disabled while open; the window system here cannot
+        // disable it for a box drawn inside the window, so the close is let
+        // through rather than lost.
         repost = m;
         open = 0;
         break;

@@ -123,6 +123,10 @@ TEST_P(Drawing, MatchColourGivesTheStoredValue) {
   EXPECT_EQ(0xF0F0F0u, MatchColour(0xF0F0F0));
   EXPECT_EQ(0xFF0000u, MatchColour(0x0000FF));
   EXPECT_EQ(kGround, ReadPlatformDot(displayState.back, 0, 0));  // the back is untouched
+  // A lost back surface still answers: the loop's clear colour stays black.
+  MarkPlatformSurfaceLost(displayState.back);
+  EXPECT_EQ(0u, MatchColour(0));
+  EXPECT_EQ(0x0000F0u, MatchColour(0xF00000));
   ReleaseScreen();
   EXPECT_EQ(0xFFFFFFFFu, MatchColour(0));
 }

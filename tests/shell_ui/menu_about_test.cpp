@@ -162,12 +162,19 @@ TEST_F(WindowUi, AboutClosesOnAClickReleasedOnOk) {
   EXPECT_EQ(PlatformMessageCount(), 1);
 }
 
-TEST_F(WindowUi, QuitEndsAboutAndIsPutBack) {
-  RunAboutDialog(window);  // the headless queue runs dry: WM_QUIT
-  PlatformMessage m;
-  ASSERT_EQ(PeekPlatformMessage(&m), 1);
-  EXPECT_EQ(m.message, WM_QUIT);
-  EXPECT_EQ(received.back().wParam, WA_ACTIVE);
+// Closing the main window (or a quit: the headless queue running dry gives
+// WM_QUIT) ends the box, and the message is put back for the window.
+TEST_F(WindowUi, CloseOrQuitEndsAboutAndIsPutBack) {
+  for (uint32_t ending : {(uint32_t)WM_CLOSE, (uint32_t)WM_QUIT}) {
+    received.clear();
+    if (ending == WM_CLOSE) Post(WM_CLOSE);
+    RunAboutDialog(window);
+    PlatformMessage m;
+    ASSERT_EQ(PeekPlatformMessage(&m), 1);
+    EXPECT_EQ(m.message, ending);
+    EXPECT_EQ(received.back().wParam, WA_ACTIVE);
+    EXPECT_EQ(PlatformMessageCount(), 0);
+  }
 }
 
 }  // namespace
