@@ -1,20 +1,27 @@
 // Sounds into the device's format, by SDL's own audio conversion. It needs
 // neither SDL_Init nor an open device, so the headless build, whose device
-// only captures, converts exactly as the desktop build does.
-#include <SDL.h>
+// only captures, converts exactly as the desktop build does. A build without
+// SDL (the web build) cannot convert: it takes only sounds already in the
+// device's format, as the game's own are.
+#include "platform/audio_device.h"
 
 #include <cstdlib>
+#include <cstring>
 
-#include "platform/audio_device.h"
+#if ZORRIT_PLATFORM_SDL
+#include <SDL.h>
+#endif
 
 namespace {
 
 constexpr uint32_t kDeviceRate = 11025;
 constexpr uint32_t kLowestRate = 100;
 constexpr uint32_t kHighestRate = 200000;
+#if ZORRIT_PLATFORM_SDL
 // The most bytes SDL may need to convert in place (256 MiB): far more than
 // any sound, far less than its int lengths.
 constexpr uint64_t kMostWorkBytes = 1u << 28;
+#endif
 
 }  // namespace
 
@@ -27,6 +34,7 @@ uint8_t* ConvertToDeviceSamples(const uint8_t* bytes, uint32_t byteCount, uint32
   const uint64_t inBytes = (uint64_t)(byteCount / frameBytes) * frameBytes;  // whole frames
   if (inBytes == 0) return nullptr;
 
+#if ZORRIT_PLATFORM_SDL
   // To 16 bits first, so that 8-bit samples come back exactly; rounded to 8
   // bits below (SDL's own 8-bit output would put silence at 127). The whole
   // sound in one buffer: the resampler sees all of it, and the length comes
@@ -52,4 +60,12 @@ uint8_t* ConvertToDeviceSamples(const uint8_t* bytes, uint32_t byteCount, uint32
   }
   std::free(cvt.buf);
   return out;
+#else
+  if (channels != 1 || bits != 8 || rate != kDeviceRate) return nullptr;
+  uint8_t* out = static_cast<uint8_t*>(std::malloc((size_t)inBytes));
+  if (!out) return nullptr;
+  std::memcpy(out, bytes, (size_t)inBytes);
+  *outLength = (int32_t)inBytes;
+  return out;
+#endif
 }

@@ -36,8 +36,9 @@ int SetAudioDeviceFill(AudioDevice* device, AudioFillCallback fill, void* user);
 // rate converted so that the sound keeps its pitch and length. A trailing
 // partial frame is dropped. Returns the malloc'd samples (the caller frees
 // them) and their count in *outLength; null, and 0, for another format, for
-// no whole frame, or when memory runs out. Both builds convert alike
-// (audio_convert.cpp) and need no open device.
+// no whole frame, or when memory runs out. The desktop and headless variants
+// convert alike (audio_convert.cpp) and need no open device; a build without
+// SDL takes only 8-bit mono at 11025 and refuses the rest.
 uint8_t* ConvertToDeviceSamples(const uint8_t* bytes, uint32_t byteCount, uint32_t channels,
                                 uint32_t bits, uint32_t rate, int32_t* outLength);
 
