@@ -30,9 +30,16 @@ uint8_t* block = nullptr;  // kDeviceBlock samples, handed to the page's node
 
 // The node's pull: fills `block` with `count` samples.
 extern "C" EMSCRIPTEN_KEEPALIVE void ZorritPullAudio(int32_t count) {
-  if (!block || !deviceFill || count < 0 || count > kDeviceBlock) return;
-  deviceFill(deviceUser, block, count);
+  if (!block || count < 0 || count > kDeviceBlock) return;
+  if (deviceFill) {
+    deviceFill(deviceUser, block, count);
+  } else {
+    std::memset(block, 128, (size_t)count);
+  }
 }
+
+struct AudioDevice {};
+static AudioDevice openedDevice;
 
 int OpenAudioDevice(AudioFillCallback fill, void* user) {
   if (block || !fill) return 0;
@@ -99,6 +106,15 @@ void CloseAudioDevice() {
 
 void LockAudioDevice() {}
 void UnlockAudioDevice() {}
+
+AudioDevice* OpenedAudioDevice() { return block ? &openedDevice : nullptr; }
+
+int SetAudioDeviceFill(AudioDevice* device, AudioFillCallback fill, void* user) {
+  if (!block || device != &openedDevice) return 0;
+  deviceFill = fill;
+  deviceUser = user;
+  return 1;
+}
 
 // Only the capture device can be pulled or switched off.
 int PullAudioDevice(uint8_t* out, int32_t count) {
