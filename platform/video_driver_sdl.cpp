@@ -35,6 +35,13 @@ static void NoteGlobalRemoved(void*, wl_registry*, uint32_t) {}
 // 1 when the compositor WAYLAND_DISPLAY names (or wayland-0) answers and
 // offers a seat, 0 otherwise. One connection, one round trip.
 static int WaylandSeatOffered() {
+  // Without a runtime folder, libwayland can reach only a socket handed over
+  // (WAYLAND_SOCKET) or named by an absolute path; anything else fails after
+  // printing an error a player would see on every start of an X11 session.
+  const char* runtime = SDL_getenv("XDG_RUNTIME_DIR");
+  const char* socketName = SDL_getenv("WAYLAND_DISPLAY");
+  if ((!runtime || !*runtime) && !SDL_getenv("WAYLAND_SOCKET") && !(socketName && socketName[0] == '/'))
+    return 0;
   wl_display* display = wl_display_connect(nullptr);
   if (!display) return 0;
   int seat = 0;
