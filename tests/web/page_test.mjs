@@ -22,7 +22,9 @@
 // is found by its picture: its top twelve rows as the replay drew them.
 // Besides: space and arrows must not scroll the page, a blurred or hidden
 // page must stand still and resume, the sound must be pulled at 11025 a
-// second, and the menu's Close must end the game and Start again restart it.
+// second, the menu's Close must end the game and Start again restart it, and
+// a gamepad (the page's own stand-in for navigator.getGamepads) must start
+// and steer the game.
 import fs from 'node:fs';
 import path from 'node:path';
 import {serve, launch, kPicture} from './browser.mjs';
@@ -82,9 +84,22 @@ function pageHelpers(picture) {
   // Whether the page kept each key's default action (scrolling) from happening.
   const prevented = {};
   document.addEventListener('keydown', (e) => { prevented[e.code] = e.defaultPrevented; });
+  // A gamepad the test holds: absent until plugged in.
+  let pad = null;
+  const gamepads = navigator.getGamepads ? navigator.getGamepads.bind(navigator) : () => [];
+  navigator.getGamepads = () => (pad ? [pad] : gamepads());
   const inside = (r, x, y) => r && x >= r.x && x < r.x + r.width && y >= r.y && y < r.y + r.height;
   window.zorritTest = {
     prevented,
+    plugPad() {
+      pad = {id: 'test pad', index: 0, connected: true, mapping: 'standard', timestamp: 0,
+             axes: [0, 0, 0, 0], buttons: Array.from({length: 17}, () => ({pressed: false, value: 0}))};
+    },
+    setPad(button, pressed, x) {
+      pad.buttons[button] = {pressed, value: pressed ? 1 : 0};
+      pad.axes[0] = x;
+      pad.timestamp = performance.now();
+    },
     async load(name, url) { pictures[name] = await decode(url); },
     // Dots of the current picture that differ from `name` within `only`
     // (or everywhere) and outside `except`; -1 without a picture.
@@ -173,8 +188,11 @@ try {
   await page.evaluateOnNewDocument(pageHelpers, kPicture);
   const loaded = Date.now();
   await page.goto(url);
-  for (const name of ['title', 'play', 'pause'])
-    await page.evaluate((n, u) => zorritTest.load(n, u), name, dataUrl(path.join(reference, name + '.png')));
+  const loadReferences = async () => {
+    for (const name of ['title', 'play', 'pause'])
+      await page.evaluate((n, u) => zorritTest.load(n, u), name, dataUrl(path.join(reference, name + '.png')));
+  };
+  await loadReferences();
 
   // The page loads and shows the title.
   check(await until(10000, async () => (await page.title()) === kCaption), 'the caption is the page title',
@@ -278,6 +296,29 @@ try {
     const c = document.getElementById('zorrit');
     return document.title === caption && !c.hidden && c.style.visibility === 'visible';
   }, kCaption)), 'Start again starts a new game');
+
+  // The first gamepad is the joystick: one that appears after the start is
+  // opened and calibrated (stick centred), its first button is fire and its
+  // stick steers.
+  await loadReferences();
+  check(await until(20000, async () =>
+      (await page.evaluate((r) => zorritTest.differ('title', r), kRate)) === 0), 'the title again');
+  await page.evaluate(() => zorritTest.plugPad());
+  await sleep(300);
+  await page.evaluate(() => zorritTest.setPad(0, true, 0));
+  await sleep(150);
+  await page.evaluate(() => zorritTest.setPad(0, false, 0));
+  check(await until(3000, async () => (await page.evaluate((r) => zorritTest.differ('title', r), kRate)) > 1000),
+        'the gamepad\'s first button starts the game');
+  await sleep(2500);
+  const q0 = (await page.evaluate((r) => zorritTest.find('play', r), headRect))[0];
+  await page.evaluate(() => zorritTest.setPad(0, false, -1));
+  await sleep(500);
+  await page.evaluate(() => zorritTest.setPad(0, false, 0));
+  await sleep(100);
+  const q1 = (await page.evaluate((r) => zorritTest.find('play', r), headRect))[0];
+  check(q0 && q1 && q1.x < q0.x - 8, 'the gamepad\'s stick moves the head left',
+        `from ${JSON.stringify(q0)} to ${JSON.stringify(q1)}`);
   check(errors.length === 0, 'no errors in the page', errors.join(' | '));
 } finally {
   await close();
