@@ -1,7 +1,8 @@
 // The audio output device: 11025 samples per second, 8-bit unsigned, mono.
 //
 // The device pulls samples through the callback given to OpenAudioDevice, on
-// its own thread (SDL) or when PullAudioDevice is called (headless capture).
+// its own thread (SDL), when PullAudioDevice is called (headless capture), or
+// between the program's slices of work (a web page's Web Audio node).
 // State shared with the callback is changed only between LockAudioDevice and
 // UnlockAudioDevice.
 //
@@ -9,7 +10,9 @@
 //   audio_sdl.cpp     – SDL's audio device; opening fails on a machine without
 //                       a sound card, and the game runs silent;
 //   audio_capture.cpp – no device thread; PullAudioDevice runs the callback so
-//                       a headless run can capture exactly what would be heard.
+//                       a headless run can capture exactly what would be heard;
+//   audio_web.cpp     – a Web Audio context at 11025 Hz in a web page, running
+//                       from the first key press or click on the page.
 #pragma once
 #include <cstdint>
 

@@ -5,6 +5,9 @@
 // the system releases it even when the process is killed. The channel is a
 // Unix socket beside it, reachable only by the same user; the first copy
 // reads nothing from it but the one request.
+//
+// In a web page (instance_lock_web.cpp, standing in for instance_lock.cpp)
+// every page is the first copy: the lock is always taken and nobody listens.
 #pragma once
 
 // 1 when this process now holds the lock named `name`; 0 when another

@@ -5,7 +5,9 @@
 //
 // Implementations, chosen at link time:
 //   joystick_sdl.cpp     – SDL's joystick subsystem;
-//   joystick_virtual.cpp – a joystick that tests attach, move and detach.
+//   joystick_virtual.cpp – a joystick that tests attach, move and detach;
+//   joystick_web.cpp     – the first gamepad of a web page (browsers show one
+//                          once its button was pressed there).
 #pragma once
 #include <cstdint>
 

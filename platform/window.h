@@ -6,7 +6,10 @@
 //                         close, mouse buttons), and SIGTERM/SIGINT close it;
 //   window_headless.cpp – no window at all: a message queue that tools and
 //                         tests fill with PostPlatformMessage, and a memory
-//                         canvas that keeps the last presented picture.
+//                         canvas that keeps the last presented picture;
+//   window_web.cpp      – a canvas element in a web page, the caption its
+//                         title; the page's keys, mouse, focus and visibility
+//                         become messages, and a wait suspends the program.
 //
 // The window's content ("canvas") is a surface of the client area in device
 // dots, in the native surface format; the shell draws its menu bar there and

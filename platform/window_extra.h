@@ -1,6 +1,7 @@
 // Measuring hooks of the main window, beside platform/window.h.
 //
-// Implementations: window_sdl.cpp (desktop) and window_extra_headless.cpp.
+// Implementations: window_sdl.cpp (desktop), window_extra_headless.cpp and
+// window_extra_web.cpp (neither logs).
 #pragma once
 
 // From now on every UpdatePlatformWindow appends the moment it handed the

@@ -1,8 +1,9 @@
 // Reading and setting where the main window stands, for the utility
 // library's window placement file. Rectangles are outer frames in screen dots.
 //
-// Implementations: window_placement_sdl.cpp (the SDL window) and
-// window_placement_headless.cpp (a recorded placement, for tests).
+// Implementations: window_placement_sdl.cpp (the SDL window),
+// window_placement_headless.cpp (a recorded placement, for tests) and
+// window_placement_web.cpp (a canvas the page places: always shown normally).
 #pragma once
 #include <cstdint>
 #include "platform/surface.h"
