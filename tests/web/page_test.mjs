@@ -171,6 +171,24 @@ async function savePicture(page, name) {
   if (url) fs.writeFileSync(path.join(out, name), Buffer.from(url.split(',')[1], 'base64'));
 }
 
+// Holds a steer to the left (hold/release) until the head, found by the
+// picture of `rect`, has moved more than 8 dots left, or 4 s passed; returns
+// where the head was before and after. The head is ours only once play has
+// begun, so a slow machine just holds a little longer.
+async function steerLeft(page, rect, hold, release) {
+  const find = async () => (await page.evaluate((r) => zorritTest.find('play', r), rect))[0];
+  const from = await until(3000, find);
+  if (!from) return {from};
+  await hold();
+  let to;
+  await until(4000, async () => {
+    to = await find();
+    return to && to.x < from.x - 8;
+  });
+  await release();
+  return {from, to};
+}
+
 async function press(page, key, ms = 100) {
   await page.keyboard.down(key);
   await sleep(ms);
@@ -210,9 +228,9 @@ try {
   const samples = 10;
   for (let i = 0; i < samples; i++) {
     if ((await page.evaluate((r) => zorritTest.differ('title', null, r), kRate)) === 0) fifty++;
-    await sleep(300);
+    await sleep(500);
   }
-  check(fifty > 0, 'the frame-rate figure reads 50', `${fifty} of ${samples} looks over 3 s`);
+  check(fifty > 0, 'the frame-rate figure reads 50', `${fifty} of ${samples} looks over 5 s`);
 
   // Space starts the game: the title goes, and play begins.
   const before = await page.evaluate(() => Module.zorritAudioPulled || 0);
@@ -222,29 +240,27 @@ try {
         'space starts the game');
   const head = headAt(300);
   const headRect = {x: head.x, y: head.y, width: 16, height: kHeadRows};
-  await sleep(2500);  // the wipe and the launch take 83 frames; then the head is ours
-  const p0 = (await page.evaluate((r) => zorritTest.find('play', r), headRect))[0];
-  check(!!p0, 'the head is on the screen', JSON.stringify(p0));
+  await sleep(1500);  // the wipe; the launch shows the head
   await page.screenshot({path: path.join(out, 'play-page.png')});
   await savePicture(page, 'play.png');
 
   // An arrow moves the head.
-  await press(page, 'ArrowLeft', 500);
-  await sleep(100);
-  const p1 = (await page.evaluate((r) => zorritTest.find('play', r), headRect))[0];
-  check(p0 && p1 && p1.x < p0.x - 8, 'the left arrow moves the head left',
-        `from ${JSON.stringify(p0)} to ${JSON.stringify(p1)}`);
+  const arrow = await steerLeft(page, headRect, () => page.keyboard.down('ArrowLeft'),
+                                () => page.keyboard.up('ArrowLeft'));
+  check(!!arrow.from, 'the head is on the screen', JSON.stringify(arrow.from));
+  check(arrow.to && arrow.to.x < arrow.from.x - 8, 'the left arrow moves the head left',
+        `from ${JSON.stringify(arrow.from)} to ${JSON.stringify(arrow.to)}`);
   // Sound: once a key has been pressed the page pulls the mixer's samples at
   // 11025 a second. (Whether it waited for the key cannot be seen here: the
   // test's own calls into the page count as the user's gestures.)
   const after = await page.evaluate(() => Module.zorritAudioPulled || 0);
   const rate = (after - before) / ((Date.now() - soundFrom) / 1000);
-  check(Math.abs(rate - 11025) < 11025 * 0.15, 'the sound is pulled at 11025 samples a second',
+  check(Math.abs(rate - 11025) < 11025 * 0.25, 'the sound is pulled at 11025 samples a second',
         `${Math.round(rate)} a second`);
 
   // Leaving the page's focus pauses the game; coming back resumes it.
   await page.evaluate(() => window.dispatchEvent(new FocusEvent('blur')));
-  await sleep(200);
+  await sleep(400);
   const frozen = await page.evaluate(() => zorritTest.png());
   await sleep(500);
   check(frozen === await page.evaluate(() => zorritTest.png()), 'a page without focus stands still');
@@ -258,7 +274,7 @@ try {
     document.dispatchEvent(new Event('visibilitychange'));
   }, hidden);
   await hide(true);
-  await sleep(200);
+  await sleep(400);
   const hidden = await page.evaluate(() => zorritTest.png());
   await sleep(500);
   check(hidden === await page.evaluate(() => zorritTest.png()), 'a hidden page stands still');
@@ -310,15 +326,11 @@ try {
   await page.evaluate(() => zorritTest.setPad(0, false, 0));
   check(await until(3000, async () => (await page.evaluate((r) => zorritTest.differ('title', r), kRate)) > 1000),
         'the gamepad\'s first button starts the game');
-  await sleep(2500);
-  const q0 = (await page.evaluate((r) => zorritTest.find('play', r), headRect))[0];
-  await page.evaluate(() => zorritTest.setPad(0, false, -1));
-  await sleep(500);
-  await page.evaluate(() => zorritTest.setPad(0, false, 0));
-  await sleep(100);
-  const q1 = (await page.evaluate((r) => zorritTest.find('play', r), headRect))[0];
-  check(q0 && q1 && q1.x < q0.x - 8, 'the gamepad\'s stick moves the head left',
-        `from ${JSON.stringify(q0)} to ${JSON.stringify(q1)}`);
+  await sleep(1500);
+  const stick = await steerLeft(page, headRect, () => page.evaluate(() => zorritTest.setPad(0, false, -1)),
+                                () => page.evaluate(() => zorritTest.setPad(0, false, 0)));
+  check(stick.to && stick.to.x < stick.from.x - 8, 'the gamepad\'s stick moves the head left',
+        `from ${JSON.stringify(stick.from)} to ${JSON.stringify(stick.to)}`);
   check(errors.length === 0, 'no errors in the page', errors.join(' | '));
 } finally {
   await close();
