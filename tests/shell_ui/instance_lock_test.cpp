@@ -2,7 +2,9 @@
 // first copy is a forked child, the test process plays the second copy.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -106,7 +108,52 @@ TEST_F(InstanceLock, ADirectoryOthersCanReachIsRefused) {
   ASSERT_EQ(chmod((dir + "/zorrit").c_str(), 0755), 0);
   EXPECT_EQ(AcquireInstanceLock("test"), 0);
   EXPECT_EQ(InstanceLockHeldElsewhere(), 0);
+  EXPECT_NE(std::string(InstanceLockFailure()).find("open to other users (mode 0755)"),
+            std::string::npos)
+      << InstanceLockFailure();
   EXPECT_EQ(PublishInstanceChannel("test"), 0);
+}
+
+// A connection to the channel, from this process (a same-user peer).
+int Connect(const std::string& path) {
+  const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un address = {};
+  address.sun_family = AF_UNIX;
+  path.copy(address.sun_path, sizeof address.sun_path - 1);
+  if (connect(fd, (const sockaddr*)&address, sizeof address) != 0) {
+    close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+// This process is the first copy. Peers that ask and hang up at once must
+// not end it (an answer to a closed peer raises SIGPIPE unless suppressed),
+// and peers that connect and say nothing must not keep a real request from
+// being answered.
+TEST_F(InstanceLock, PeersThatHangUpOrSayNothingNeitherEndNorBlockTheFirstCopy) {
+  ASSERT_EQ(AcquireInstanceLock("test"), 1);
+  ASSERT_EQ(PublishInstanceChannel("test"), 1);
+  const std::string path = dir + "/zorrit/test.sock";
+  for (int i = 0; i < 4; i++) {
+    const int fd = Connect(path);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(write(fd, "S", 1), 1);
+    close(fd);
+  }
+  usleep(300 * 1000);  // the listener answers them meanwhile
+  int silent[8];
+  for (int& fd : silent) {
+    fd = Connect(path);
+    ASSERT_GE(fd, 0);
+  }
+  EXPECT_EQ(RequestFirstInstance("test"), 1);
+  for (int fd : silent) close(fd);
+  CloseInstanceChannel();
+  int shown = 0;
+  PlatformMessage m;
+  while (PeekPlatformMessage(&m)) shown += m.message == WM_APP_SHOW_FIRST;
+  EXPECT_EQ(shown, 5);
 }
 
 }  // namespace
