@@ -4,11 +4,10 @@
 // the one thread. A handled message returns 0.
 #include "shell/window_proc.h"
 
-#include <cstdio>
-
 #include "game/game_world.h"
 #include "graphics/present.h"
 #include "input/keys.h"
+#include "platform/debug_output.h"
 #include "platform/window.h"
 #include "shell/about.h"
 #include "shell/frame_pacing.h"
@@ -67,10 +66,10 @@ int64_t MainWindowProc(PlatformWindow* window, uint32_t message, uint64_t wParam
     case WM_ACTIVATE: {
       uint32_t state = (uint32_t)(wParam & 0xFFFF);
       if (state == WA_ACTIVE || state == WA_CLICKACTIVE) {
-        std::fputs("aa\n", stderr);
+        WriteDebugOutput("aa\n");
         OnActivate();
       } else {
-        std::fputs("ii\n", stderr);
+        WriteDebugOutput("ii\n");
         OnDeactivate();
       }
       return 0;

@@ -1,6 +1,7 @@
 // The main window's procedure: turns the window messages the game cares about
 // into calls on the input state, the music and the game's reset request.
-// Runs only inside the message pump, between two frames.
+// Runs only inside the message pump, between two frames. Each activation
+// change writes "aa" or "ii" as debugger output (platform/debug_output.h).
 #pragma once
 #include <cstdint>
 
