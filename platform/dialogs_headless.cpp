@@ -1,9 +1,20 @@
-// Message boxes without a display: the text goes to standard error only, and
+// Message boxes without a display: the line goes to standard error only, and
 // the call returns at once as if the user had pressed OK.
+#include <SDL.h>
+
 #include <cstdio>
 
 #include "platform/dialogs.h"
 
-void ShowErrorBox(const char* caption, const char* text) {
+void ReportError(const char* caption, const char* text) {
   std::fprintf(stderr, "%s: %s\n", caption ? caption : "", text ? text : "");
 }
+
+void ShowErrorBox(const char* caption, const char* text, const char* detail) {
+  if (detail && *detail)
+    std::fprintf(stderr, "%s: %s (%s)\n", caption ? caption : "", text ? text : "", detail);
+  else
+    ReportError(caption, text);
+}
+
+const char* PlatformErrorText() { return SDL_GetError(); }

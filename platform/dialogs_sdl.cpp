@@ -1,17 +1,28 @@
-// Message boxes on the desktop: the text goes to standard error, and where a
-// display can be reached it is also shown in SDL's modal box with an OK
-// button. Without a display (the usual reason start-up fails) the box cannot
-// appear, and standard error is all the user gets.
+// Message boxes on the desktop: the reason goes to standard error, and where
+// a display can be reached the text is also shown in SDL's modal box with an
+// OK button. Without a display (the usual reason start-up fails) the box
+// cannot appear, and standard error is all the user gets. On X11, SDL shows
+// the box from a forked child process, which inherits open descriptors.
 #include <SDL.h>
 
 #include <cstdio>
 
 #include "platform/dialogs.h"
 
-void ShowErrorBox(const char* caption, const char* text) {
+void ReportError(const char* caption, const char* text) {
+  std::fprintf(stderr, "%s: %s\n", caption ? caption : "", text ? text : "");
+  std::fflush(stderr);
+}
+
+void ShowErrorBox(const char* caption, const char* text, const char* detail) {
   caption = caption ? caption : "";
   text = text ? text : "";
-  std::fprintf(stderr, "%s: %s\n", caption, text);
+  if (detail && *detail)
+    std::fprintf(stderr, "%s: %s (%s)\n", caption, text, detail);
+  else
+    std::fprintf(stderr, "%s: %s\n", caption, text);
   std::fflush(stderr);
   SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption, text, nullptr);
 }
+
+const char* PlatformErrorText() { return SDL_GetError(); }

@@ -5,6 +5,7 @@
 
 int AcquireInstanceLock(const char*) { return 1; }
 int InstanceLockHeldElsewhere() { return 0; }
+const char* InstanceLockFailure() { return ""; }
 void ReleaseInstanceLock() {}
 int PublishInstanceChannel(const char*) { return 1; }
 void CloseInstanceChannel() {}

@@ -108,7 +108,11 @@ PlatformWindow* CreatePlatformWindow(const char* caption, int32_t clientWidth,
   SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "0");
   if (!InitPlatformVideo()) return nullptr;
   if (!RealDisplay()) {
+    const char* chosen = SDL_GetCurrentVideoDriver();
+    char driver[32];
+    SDL_strlcpy(driver, chosen ? chosen : "", sizeof driver);
     SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+    SDL_SetError("no window system reached, only SDL's \"%s\" driver", driver);
     return nullptr;
   }
   // SDL's Wayland driver has no plain framebuffer: its window surface is

@@ -122,10 +122,29 @@ static void SetMainIcon(PlatformWindow* window) {
 
 // ---------------------------------------------------------------- the program
 
+// A start-up failure shown in the "error" box: the reason on standard error
+// first, with what failed and the platform's account of it, then the guard
+// is closed, because the box may be run by a forked helper process that must
+// not keep the lock (nor the channel) after this copy has ended.
+static int FailStart(InstanceGuard* guard, const char* text, const char* what) {
+  const char* why = PlatformErrorText();
+  char detail[512];
+  if (why && *why)
+    std::snprintf(detail, sizeof detail, "%s: %s", what, why);
+  else
+    std::snprintf(detail, sizeof detail, "%s", what);
+  CloseInstanceGuard(guard);
+  ShowErrorBox(kErrorCaption, text, detail);
+  return 1;
+}
+
 int RunProgram() {
   InstanceGuard guard;
-  if (!OpenInstanceGuard(&guard, kInstanceLockName, kInstanceChannelName))
-    return InstanceLockHeldElsewhere() ? 0 : 1;
+  if (!OpenInstanceGuard(&guard, kInstanceLockName, kInstanceChannelName)) {
+    if (InstanceLockHeldElsewhere()) return 0;
+    ReportError(kErrorCaption, InstanceLockFailure());
+    return 1;
+  }
 
   if (const char* log = std::getenv("ZORRIT_FRAME_LOG")) StartPresentLog(log);
   ClearKeys();
@@ -133,25 +152,20 @@ int RunProgram() {
   // The window, hidden, with its procedure; it gets its size later. Without
   // a window there is no display to draw on.
   mainWindow = CreatePlatformWindow("", 0, 0);
-  if (!mainWindow) {
-    ShowErrorBox(kErrorCaption, "dxdraw");
-    return 1;
-  }
+  if (!mainWindow) return FailStart(&guard, "dxdraw", "no display");
   SetMessageTarget(mainWindow, MainWindowProc);
   SetMainIcon(mainWindow);
   SendWindowMessage(WM_CREATE, 0, 0);
   InhibitScreenSaver(1);
   SetMainTitle();
-  if (!PublishWindow(&guard, kInstanceChannelName)) return 1;
+  if (!PublishWindow(&guard, kInstanceChannelName)) {
+    ReportError(kErrorCaption, InstanceLockFailure());
+    return 1;
+  }
 
-  if (!OpenDisplay(mainWindow, baseDirectory)) {
-    ShowErrorBox(kErrorCaption, "dxdraw");
-    return 1;
-  }
-  if (!CreateScreen(mainWindow, kScreenWidth, kScreenHeight, requestedMagnification)) {
-    ShowErrorBox(kErrorCaption, "main surface");
-    return 1;
-  }
+  if (!OpenDisplay(mainWindow, baseDirectory)) return FailStart(&guard, "dxdraw", "display");
+  if (!CreateScreen(mainWindow, kScreenWidth, kScreenHeight, requestedMagnification))
+    return FailStart(&guard, "main surface", "back surface");
   // The picture's corner inside the content: below the menu bar, within a
   // one-dot margin.
   SetClientOffset(1, MenuBarHeight() + 1);
@@ -183,5 +197,6 @@ int RunProgram() {
   StopPresentLog();
   // The guard closes on the way out. A game whose resources could not be
   // loaded never started.
+  if (!played) ReportError(kErrorCaption, "the game's pictures or sounds could not be loaded");
   return played ? 0 : 1;
 }

@@ -57,6 +57,8 @@ void PaintWindowFrame(PlatformWindow* window);
 
 // The whole program: returns the process exit code, 0 after a normal run
 // and when another copy was running (it was brought to the front), 1 after
-// a failed start. Environment: ZORRIT_FRAME_LOG=path logs the moment of
+// a failed start, which says why in one line "error: ..." on standard error
+// (a display that fails shows the "error" box as well, after the guard is
+// closed, so that nothing keeps the lock while the box is up). Environment: ZORRIT_FRAME_LOG=path logs the moment of
 // every picture shown (see platform/window_extra.h); unset, nothing is logged.
 int RunProgram();
