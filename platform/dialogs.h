@@ -16,5 +16,7 @@ void ShowErrorBox(const char* caption, const char* text, const char* detail);
 // show no box.
 void ReportError(const char* caption, const char* text);
 // The platform's own account of its last failure (SDL's error text): ""
-// when it has none. Valid until the next platform call.
+// when it has none. Valid until the next platform call. ClearPlatformError
+// forgets it, so that a failure that follows is not blamed on an old one.
 const char* PlatformErrorText();
+void ClearPlatformError();

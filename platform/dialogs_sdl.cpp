@@ -26,3 +26,5 @@ void ShowErrorBox(const char* caption, const char* text, const char* detail) {
 }
 
 const char* PlatformErrorText() { return SDL_GetError(); }
+
+void ClearPlatformError() { SDL_ClearError(); }

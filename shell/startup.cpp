@@ -151,6 +151,7 @@ int RunProgram() {
 
   // The window, hidden, with its procedure; it gets its size later. Without
   // a window there is no display to draw on.
+  ClearPlatformError();
   mainWindow = CreatePlatformWindow("", 0, 0);
   if (!mainWindow) return FailStart(&guard, "dxdraw", "no display");
   SetMessageTarget(mainWindow, MainWindowProc);
@@ -163,9 +164,11 @@ int RunProgram() {
     return 1;
   }
 
-  if (!OpenDisplay(mainWindow, baseDirectory)) return FailStart(&guard, "dxdraw", "display");
+  ClearPlatformError();
+  if (!OpenDisplay(mainWindow, baseDirectory))
+    return FailStart(&guard, "dxdraw", "display not opened");
   if (!CreateScreen(mainWindow, kScreenWidth, kScreenHeight, requestedMagnification))
-    return FailStart(&guard, "main surface", "back surface");
+    return FailStart(&guard, "main surface", "no back surface");
   // The picture's corner inside the content: below the menu bar, within a
   // one-dot margin.
   SetClientOffset(1, MenuBarHeight() + 1);

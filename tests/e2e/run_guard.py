@@ -44,6 +44,22 @@ def holders(path):
     return found
 
 
+def close_on_exec(pid, path):
+    """1 when process `pid` has `path` open, and only close-on-exec."""
+    found = 0
+    for fd in os.listdir("/proc/%d/fd" % pid):
+        try:
+            if os.readlink("/proc/%d/fd/%s" % (pid, fd)) != path:
+                continue
+            flags = [l for l in open("/proc/%d/fdinfo/%s" % (pid, fd)) if l.startswith("flags:")]
+        except OSError:
+            continue
+        if not flags or not int(flags[0].split()[1], 8) & os.O_CLOEXEC:
+            return 0
+        found = 1
+    return found
+
+
 def copies_in(runtime, zorrit):
     """Pids of this program's processes started with `runtime` as their
     runtime folder (a message box's helper process among them)."""
@@ -72,6 +88,8 @@ def hangup_run(args, display):
     try:
         if not check(p.find_window() is not None, "hang-up run: the window appears"):
             return
+        check(close_on_exec(p.process.pid, os.path.join(p.runtime, LOCK)),
+              "the lock's descriptor is close-on-exec")
         path = os.path.join(p.runtime, CHANNEL)
         for _ in range(3):
             s = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
@@ -163,8 +181,9 @@ def as_user(uid):
 
 
 def failed_start(args, env, what, expect, user=None):
-    """Starts the program without a display in `env`; checks status 1 and one
-    line "error: ..." holding `expect`."""
+    """Starts the program without a display in `env` (as another user when
+    `user` is given); checks status 1 and one line "error: ..." holding
+    `expect`."""
     env = dict(env)
     for name in ("DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER"):
         env.pop(name, None)
@@ -187,6 +206,12 @@ def runtime_folder_runs(args):
     user = as_user(NOBODY)
     uid = NOBODY if user else os.getuid()
     base = dict(os.environ)
+    if user:
+        # The build tree may be closed to other users (under /root, say).
+        copy = os.path.join(scratch, "zorrit")
+        shutil.copy(args.zorrit, copy)
+        os.chmod(copy, 0o755)
+        args = argparse.Namespace(**dict(vars(args), zorrit=copy))
     try:
         missing = os.path.join(scratch, "missing")
         failed_start(args, dict(base, XDG_RUNTIME_DIR=missing), "a missing runtime folder",
