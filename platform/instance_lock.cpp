@@ -115,7 +115,7 @@ static int UserDirectory(char* dir, size_t size) {
 // "<dir>/<name><suffix>" into path; 1 when it fits. Names are plain words.
 static int UserPath(char* path, size_t size, const char* name, const char* suffix) {
   if (!name || !*name || std::strchr(name, '/') || std::strlen(name) > kLongestName) {
-    Fail("bad lock name");
+    Fail("not a plain name of at most 24 characters: %s", name ? name : "(none)");
     return 0;
   }
   char dir[160];
