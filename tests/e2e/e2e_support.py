@@ -186,11 +186,13 @@ def read_present_log(path):
 class Program:
     """One run of the real program with its own XDG_RUNTIME_DIR (so its
     instance lock meets nobody else's), stderr kept, SDL's dummy audio.
-    env: variables to set (None removes one)."""
+    env: variables to set (None removes one); runtime: an existing runtime
+    folder to share (made afresh when None); prefix: a command the program
+    is started under."""
 
-    def __init__(self, zorrit, env=None):
+    def __init__(self, zorrit, env=None, runtime=None, prefix=()):
         self.zorrit = zorrit
-        self.runtime = tempfile.mkdtemp(prefix="zorrit-e2e-")
+        self.runtime = runtime or tempfile.mkdtemp(prefix="zorrit-e2e-")
         os.chmod(self.runtime, 0o700)
         self.env = dict(os.environ)
         self.env.update({"XDG_RUNTIME_DIR": self.runtime, "SDL_AUDIODRIVER": "dummy"})
@@ -200,8 +202,8 @@ class Program:
                 self.env.pop(name, None)
             else:
                 self.env[name] = value
-        self.errors = open(os.path.join(self.runtime, "stderr"), "w+")
-        self.process = subprocess.Popen([zorrit], env=self.env, stdout=subprocess.DEVNULL,
+        self.errors = tempfile.TemporaryFile("w+", prefix="zorrit-e2e-stderr-")
+        self.process = subprocess.Popen(list(prefix) + [zorrit], env=self.env, stdout=subprocess.DEVNULL,
                                         stderr=self.errors)
 
     def tool(self, *command, timeout=10):

@@ -52,11 +52,12 @@ class Display:
 class XProgram(Program):
     """The program on the private X display, driven with xdotool."""
 
-    def __init__(self, args, display, extra_env=None, with_display=True):
+    def __init__(self, args, display, extra_env=None, with_display=True, runtime=None,
+                 prefix=()):
         # Never a Wayland window, also when the test runs in a Wayland session.
         env = {"DISPLAY": display.name if with_display else None, "WAYLAND_DISPLAY": None}
         env.update(extra_env or {})
-        super().__init__(args.zorrit, env)
+        super().__init__(args.zorrit, env, runtime, prefix)
         self.args = args
         self.window = None
 

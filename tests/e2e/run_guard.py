@@ -19,7 +19,8 @@ import sys
 import tempfile
 import time
 
-from run_e2e import Display, Program, check, failures, passes, wait_for
+from e2e_support import check, summary, wait_for
+from run_e2e import Display, XProgram as Program
 
 LOCK = os.path.join("zorrit", "brinelight.lock")
 CHANNEL = os.path.join("zorrit", "map_brinelight.sock")
@@ -322,8 +323,7 @@ def main():
         activation_runs(args, display)
     finally:
         display.close()
-    print("guard: %d passed, %d failed" % (len(passes), len(failures)))
-    return 1 if failures else 0
+    return summary("guard")
 
 
 if __name__ == "__main__":
