@@ -199,6 +199,10 @@ def main_run(args, display, sheet):
 
         # A second copy: it leaves with 0 and brings the first to the front.
         p.tool("xdotool", "windowunmap", "--sync", p.window)
+        # The game takes the request before window-system events it has not
+        # handled yet; a request that came before the unmap was seen would
+        # be undone by it. On a busy machine that takes a moment.
+        time.sleep(0.5)
         second = p.second_copy()
         check(second.returncode == 0 and not second.stderr,
               "a second copy exits with 0 silently (%d)" % second.returncode)
