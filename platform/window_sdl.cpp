@@ -378,7 +378,7 @@ int StartPresentLog(const char* path) {
   if (!path || !*path) return 0;
   presentLog = std::fopen(path, "w");
   if (!presentLog) return 0;
-  std::setvbuf(presentLog, nullptr, _IOFBF, 1 << 16);
+  std::setvbuf(presentLog, nullptr, _IOLBF, 0);
   return 1;
 }
 
