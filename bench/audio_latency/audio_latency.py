@@ -1,0 +1,164 @@
+#!/usr/bin/env python3
+"""Audio latency of the real program through a real sound server: from the
+key press that starts an effect to the effect's onset in the recording.
+
+    audio_latency.py --zorrit PATH --replay PATH --sounds DIR [--presses 6]
+
+Runs the program on a private Xvfb display against a private PulseAudio with
+a null sink (tests/e2e/sound_server.py), records the sink's monitor, and
+presses space on the completed title screen several times (Escape and F2 go
+back to the title in between). Space starts the wipe, and the frame that ends
+it plays the start effect: the replay tool, given the same keys, says which
+frame that is. For each press it prints:
+
+- total: key press (when the X server had it) -> onset of the effect in the
+  recording (when the recorder could first have had the sample);
+- game: key press -> the start of the frame that plays the effect (the rest
+  of the frame the key arrived in, then the wipe's frames), read from the
+  program's frame log: the game logic's own share;
+- sound: total - game, the part of the sound path: the wait for the device's
+  next block, the blocks queued in the server, the sink's block.
+
+The sink's configured latency (a real card adds about that much after the
+monitor) and the stream's buffer latency as PulseAudio reports them are
+printed too. Goal: sound < 50 ms. It measures; it never fails a build.
+"""
+import argparse
+import os
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+sys.dont_write_bytecode = True  # nothing written beside the sources
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "..", "tests", "e2e"))
+import run_e2e as e2e  # noqa: E402
+from sound_server import (RATE, FrameLog, KeyScript, PulseServer, Recorder,  # noqa: E402
+                          XKeys, read_wave_u8, tools_missing, wait_until)
+
+START_EFFECT = 17
+TITLE_DONE = 215      # title frames before space is taken (the last cue is at 201)
+ROUND = 340           # frames from one press to the next
+
+
+def onset(signal, template, around, span):
+    """Where the template begins in the signal, near `around` (normalised
+    cross-correlation, best of +-span samples)."""
+    import numpy
+    t = template - template.mean()
+    best, where = -2.0, around
+    for s in range(max(0, around - span), around + span):
+        part = signal[s:s + len(t)]
+        if len(part) < len(t):
+            break
+        part = part - part.mean()
+        d = numpy.sqrt((part * part).sum() * (t * t).sum())
+        v = (part * t).sum() / d if d else 0.0
+        if v > best:
+            best, where = v, s
+    return where, best
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--zorrit", required=True)
+    parser.add_argument("--replay", required=True)
+    parser.add_argument("--sounds", required=True)
+    parser.add_argument("--presses", type=int, default=6)
+    args = parser.parse_args()
+    missing = tools_missing() + [t for t in ("Xvfb", "xdotool") if not shutil.which(t)]
+    if missing:
+        print("needs: %s" % " ".join(missing))
+        return 1
+    work = tempfile.mkdtemp(prefix="zorrit-latency-")
+    display = e2e.Display()
+    pulse = PulseServer()
+    rec = p = keys = None
+    try:
+        rec = Recorder(pulse)
+        wait_until(rec.started, 10)
+        frames = os.path.join(work, "presents")
+        conf = os.path.join(work, "client.conf")
+        with open(conf, "w") as f:
+            f.write("autospawn = no\n")
+        p = e2e.Program(args, display, dict(pulse.client_env(), SDL_AUDIODRIVER="pulseaudio",
+                                            ZORRIT_FRAME_LOG=frames, PULSE_CLIENTCONFIG=conf))
+        if not p.find_window():
+            print("the window did not appear")
+            return 1
+        p.focus()
+        log = FrameLog(frames)
+        keys = KeyScript(XKeys(display.name), log)
+        presses = []
+        base = TITLE_DONE
+        for _ in range(args.presses):
+            keys.press(base, "space")
+            presses.append(keys.changes[-1][1])
+            keys.release(base + 3)
+            keys.press(base + 90, "Escape")
+            keys.release(base + 93)
+            keys.press(base + 100, "F2")
+            keys.release(base + 103)
+            base += ROUND
+        log.wait_for_frame(base - ROUND + 140, 30)
+        streams = subprocess.run(["pactl", "--server", pulse.server, "list", "sink-inputs"],
+                                 env=pulse.env, capture_output=True, text=True).stdout
+        sink_ms = pulse.sink_latency_ms()
+        p.key("Escape")
+        time.sleep(0.3)
+        p.key("Escape")
+        p.wait(10)
+        rec.stop()
+
+        presents = log.presents()
+        script, slack = keys.replay_script(presents)
+        script_path = os.path.join(work, "keys.input")
+        with open(script_path, "w") as f:
+            f.write(script)
+        trace_path = os.path.join(work, "keys.trace")
+        subprocess.run([args.replay, "--input", script_path, "--trace", trace_path], check=True)
+        import json
+        starts = [json.loads(line)["frame"] for line in open(trace_path)
+                  if START_EFFECT in json.loads(line)["effects"]]
+        template = read_wave_u8(os.path.join(args.sounds, "se%02d.wav" % (START_EFFECT - 10)))
+        template = template[:int(0.1 * RATE)]
+        signal = rec.samples()
+        t0 = rec.time_of_sample()
+
+        print("device: %s" % ", ".join(l.strip() for l in streams.splitlines()
+                                        if "Sample Specification" in l or "Latency" in l))
+        print("null sink's configured latency: %s ms" % sink_ms)
+        print("%5s %9s %9s %9s %6s" % ("frame", "total ms", "game ms", "sound ms", "ncc"))
+        sounds = []
+        for t_key, frame in zip(presses, starts):
+            frame_start = presents[frame - 1]
+            guess = int(round((frame_start - t0) * RATE))
+            where, v = onset(signal, template, guess, int(0.15 * RATE))
+            heard = t0 + where / RATE
+            total, game = heard - t_key, frame_start - t_key
+            sounds.append(total - game)
+            print("%5d %9.1f %9.1f %9.1f %6.3f" % (frame, total * 1000, game * 1000,
+                                                   (total - game) * 1000, v))
+        if sounds:
+            print("sound path: mean %.1f ms, median %.1f, max %.1f over %d presses (goal < 50 ms)" %
+                  (statistics.mean(sounds) * 1000, statistics.median(sounds) * 1000,
+                   max(sounds) * 1000, len(sounds)))
+        print("keys reached the game %.1f ms or more before a frame's last pump" % (slack * 1000))
+        return 0
+    finally:
+        if keys:
+            keys.keys.close()
+        if p:
+            p.stop()
+        if rec:
+            rec.stop()
+        pulse.stop()
+        display.close()
+        shutil.rmtree(work, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    sys.exit(main())
