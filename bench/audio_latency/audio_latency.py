@@ -94,16 +94,21 @@ def main():
         keys = KeyScript(XKeys(display.name), log)
         presses = []
         base = TITLE_DONE
-        for _ in range(args.presses):
-            keys.press(base, "space")
-            presses.append(keys.changes[-1][1])
-            keys.release(base + 3)
-            keys.press(base + 90, "Escape")
-            keys.release(base + 93)
-            keys.press(base + 100, "F2")
-            keys.release(base + 103)
-            base += ROUND
-        log.wait_for_frame(base - ROUND + 140, 30)
+        try:
+            for _ in range(args.presses):
+                keys.press(base, "space")
+                presses.append(keys.changes[-1][1])
+                keys.release(base + 3)
+                keys.press(base + 90, "Escape")
+                keys.release(base + 93)
+                keys.press(base + 100, "F2")
+                keys.release(base + 103)
+                base += ROUND
+            log.wait_for_frame(base - ROUND + 140, 30)
+        except RuntimeError as e:
+            print("%s: program status %s, %d frames, stderr %r" %
+                  (e, p.process.poll(), len(log.presents()), p.stderr()[-300:]))
+            return 1
         streams = subprocess.run(["pactl", "--server", pulse.server, "list", "sink-inputs"],
                                  env=pulse.env, capture_output=True, text=True).stdout
         sink_ms = pulse.sink_latency_ms()
