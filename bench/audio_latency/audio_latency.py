@@ -35,7 +35,7 @@ import time
 sys.dont_write_bytecode = True  # nothing written beside the sources
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "..", "tests", "e2e"))
-import run_e2e as e2e  # noqa: E402
+from run_e2e import Display, XProgram  # noqa: E402
 from sound_server import (RATE, FrameLog, KeyScript, PulseServer, Recorder,  # noqa: E402
                           XKeys, read_wave_u8, tools_missing, wait_until)
 
@@ -74,7 +74,7 @@ def main():
         print("needs: %s" % " ".join(missing))
         return 1
     work = tempfile.mkdtemp(prefix="zorrit-latency-")
-    display = e2e.Display()
+    display = Display()
     pulse = PulseServer()
     rec = p = keys = None
     try:
@@ -84,8 +84,8 @@ def main():
         conf = os.path.join(work, "client.conf")
         with open(conf, "w") as f:
             f.write("autospawn = no\n")
-        p = e2e.Program(args, display, dict(pulse.client_env(), SDL_AUDIODRIVER="pulseaudio",
-                                            ZORRIT_FRAME_LOG=frames, PULSE_CLIENTCONFIG=conf))
+        p = XProgram(args, display, dict(pulse.client_env(), SDL_AUDIODRIVER="pulseaudio",
+                                         ZORRIT_FRAME_LOG=frames, PULSE_CLIENTCONFIG=conf))
         if not p.find_window():
             print("the window did not appear")
             return 1
