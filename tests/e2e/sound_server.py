@@ -52,6 +52,7 @@ class PulseServer:
         script = os.path.join(self.root, "zorrit.pa")
         with open(script, "w") as f:
             f.write("load-module module-null-sink sink_name=zorrit rate=44100 channels=2\n"
+                    "load-module module-null-sink sink_name=probe rate=44100 channels=2\n"
                     "load-module module-native-protocol-unix auth-anonymous=1 socket=%s\n"
                     "set-default-sink zorrit\n" % self.socket)
         # Only what the daemon needs: no DISPLAY (no X11 modules, no D-Bus
@@ -119,11 +120,11 @@ class Recorder:
     """parec on the null sink's monitor: signed 16-bit mono at RATE, read by a
     thread that notes when each piece arrived (monotonic seconds)."""
 
-    def __init__(self, pulse):
+    def __init__(self, pulse, sink="zorrit"):
         self.data = bytearray()
         self.arrivals = []  # (samples received so far, monotonic time)
         self.process = subprocess.Popen(
-            ["parec", "--server", pulse.server, "--device", "zorrit.monitor", "--raw",
+            ["parec", "--server", pulse.server, "--device", sink + ".monitor", "--raw",
              "--format=s16le", "--channels=1", "--rate=%d" % RATE, "--latency-msec=5"],
             env=pulse.env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
         self.thread = threading.Thread(target=self._read, daemon=True)
@@ -162,6 +163,55 @@ class Recorder:
                 self.process.kill()
                 self.process.wait()
         self.thread.join(5)
+
+
+class Probe:
+    """A plain client beside the game: pacat plays a steady tone into the
+    "probe" sink through a stream buffered like the game's, and its monitor is
+    recorded. Pieces of the tone that come out silent were lost because the
+    machine did not feed the stream in time, whatever the game does."""
+
+    def __init__(self, pulse, latency_ms, seconds):
+        import numpy
+        self.recorder = Recorder(pulse, "probe")
+        tone = numpy.sin(2 * numpy.pi * 440 * numpy.arange(int(seconds * RATE)) / RATE) * 8000
+        self.player = subprocess.Popen(
+            ["pacat", "--server", pulse.server, "--device", "probe", "--playback", "--raw",
+             "--format=s16le", "--channels=1", "--rate=%d" % RATE,
+             "--latency-msec=%d" % latency_ms],
+            env=pulse.env, stdin=subprocess.PIPE, stdout=subprocess.DEVNULL,
+            stderr=subprocess.DEVNULL)
+        self.feeder = threading.Thread(target=self._feed, args=(tone.astype("<i2").tobytes(),),
+                                       daemon=True)
+        self.feeder.start()
+
+    def _feed(self, data):
+        try:
+            self.player.stdin.write(data)
+            self.player.stdin.close()
+        except (BrokenPipeError, ValueError):
+            pass
+
+    def lost(self):
+        """5 ms pieces of the tone that came out silent, between its first
+        and its last sounding piece so far."""
+        import numpy
+        x = numpy.abs(self.recorder.samples())
+        piece = int(0.005 * RATE)
+        n = len(x) // piece
+        if n == 0:
+            return 0
+        peaks = x[:n * piece].reshape(n, piece).max(axis=1)
+        on = numpy.nonzero(peaks > 2000)[0]
+        if len(on) == 0:
+            return n
+        return int((peaks[on[0]:on[-1]] < 2000).sum())
+
+    def stop(self):
+        if self.player.poll() is None:
+            self.player.kill()
+            self.player.wait()
+        self.recorder.stop()
 
 
 class XKeys:
