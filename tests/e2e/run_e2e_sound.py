@@ -27,6 +27,7 @@ import subprocess
 import sys
 import tempfile
 import time
+import traceback
 
 sys.dont_write_bytecode = True  # nothing written beside the sources
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -190,6 +191,8 @@ def compare(args, work, log, keys, rec, moments, judged):
             v, shift = sm.best_shift(signal, notes[a:b], base + a, shift, span)
             span = 300
             begin = base + a + shift
+            if v < -1 or begin < 0 or begin + b - a > len(signal):
+                continue  # not inside the recording
             part = signal[begin:begin + b - a]
             gains.append((part * notes[a:b]).sum() / (notes[a:b] ** 2).sum())
             music[begin:begin + b - a] = notes[a:b]
@@ -378,7 +381,11 @@ def sound_run(args, display, work):
             with open(os.path.join(args.keep, "recording.s16"), "wb") as f:
                 f.write(bytes(rec.data))
             shutil.copy(frames, args.keep)
-        compare(args, work, log, keys, rec, moments, judged)
+        try:
+            compare(args, work, log, keys, rec, moments, judged)
+        except Exception:  # a recording too damaged to take apart
+            traceback.print_exc(file=sys.stdout)
+            judge(judged, False, "the recording could be taken apart")
     finally:
         if keys:
             keys.keys.close()
