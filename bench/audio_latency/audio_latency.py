@@ -131,7 +131,6 @@ def main():
         template = read_wave_u8(os.path.join(args.sounds, "se%02d.wav" % (START_EFFECT - 10)))
         template = template[:int(0.1 * RATE)]
         signal = rec.samples()
-        t0 = rec.time_of_sample()
 
         print("device: %s" % ", ".join(l.strip() for l in streams.splitlines()
                                         if "Sample Specification" in l or "Latency" in l))
@@ -140,9 +139,9 @@ def main():
         sounds = []
         for t_key, frame in zip(presses, starts):
             frame_start = presents[frame - 1]
-            guess = int(round((frame_start - t0) * RATE))
+            guess = int(round((frame_start - rec.time_of(0)) * RATE))
             where, v = onset(signal, template, guess, int(0.15 * RATE))
-            heard = t0 + where / RATE
+            heard = rec.time_of(where)
             total, game = heard - t_key, frame_start - t_key
             sounds.append(total - game)
             print("%5d %9.1f %9.1f %9.1f %6.3f" % (frame, total * 1000, game * 1000,

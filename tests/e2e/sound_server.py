@@ -154,6 +154,33 @@ class Recorder:
         all pieces, so a piece that arrived promptly fixes it."""
         return min(t - n / RATE for n, t in self.arrivals)
 
+    def time_of(self, n):
+        """When sample n reached the recorder (monotonic seconds), the sound
+        server's clock taken as it is: the lower edge of (arrival - samples /
+        RATE) is followed a second at a time and a line is fitted through it
+        (the server's second differs from this process's by a few hundred
+        parts per million, which over a minute is several milliseconds)."""
+        edges, start, low = [], None, None
+        for count, t in self.arrivals:
+            offset = t - count / RATE
+            if start is None or count - start >= RATE:
+                if low is not None:
+                    edges.append(low)
+                start, low = count, (count, offset)
+            elif offset < low[1]:
+                low = (count, offset)
+        if low is not None:
+            edges.append(low)
+        if len(edges) < 3:
+            return self.time_of_sample() + n / RATE
+        mean_n = sum(c for c, _ in edges) / len(edges)
+        mean_o = sum(o for _, o in edges) / len(edges)
+        slope = (sum((c - mean_n) * (o - mean_o) for c, o in edges) /
+                 sum((c - mean_n) ** 2 for c, _ in edges))
+        # The line through the lowest points: shift it down to touch them.
+        base = min(o - slope * c for c, o in edges)
+        return base + slope * n + n / RATE
+
     def stop(self):
         if self.process.poll() is None:
             self.process.terminate()
