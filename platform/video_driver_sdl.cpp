@@ -33,17 +33,21 @@ static void NoteGlobal(void* data, wl_registry*, uint32_t, const char* interface
 static void NoteGlobalRemoved(void*, wl_registry*, uint32_t) {}
 
 // 1 when the compositor WAYLAND_DISPLAY names (or wayland-0) answers and
-// offers a seat, 0 otherwise. One connection, one round trip.
+// offers a seat; 0 otherwise, with SDL's error text saying which of the two
+// was missing. One connection, one round trip.
 static int WaylandSeatOffered() {
   // Without a runtime folder, libwayland can reach only a socket handed over
   // (WAYLAND_SOCKET) or named by an absolute path; anything else fails after
   // printing an error a player would see on every start of an X11 session.
   const char* runtime = SDL_getenv("XDG_RUNTIME_DIR");
   const char* socketName = SDL_getenv("WAYLAND_DISPLAY");
-  if ((!runtime || !*runtime) && !SDL_getenv("WAYLAND_SOCKET") && !(socketName && socketName[0] == '/'))
+  wl_display* display = nullptr;
+  if ((runtime && *runtime) || SDL_getenv("WAYLAND_SOCKET") || (socketName && socketName[0] == '/'))
+    display = wl_display_connect(nullptr);
+  if (!display) {
+    SDL_SetError("no Wayland compositor reached");
     return 0;
-  wl_display* display = wl_display_connect(nullptr);
-  if (!display) return 0;
+  }
   int seat = 0;
   static const wl_registry_listener listener = {NoteGlobal, NoteGlobalRemoved};
   wl_registry* registry = wl_display_get_registry(display);
@@ -52,6 +56,7 @@ static int WaylandSeatOffered() {
     seat = 0;
   if (registry) wl_registry_destroy(registry);
   wl_display_disconnect(display);
+  if (!seat) SDL_SetError("the Wayland compositor offers no seat");
   return seat;
 }
 
@@ -71,10 +76,7 @@ int InitPlatformVideo() {
   SDL_setenv("SDL_VIDEO_WAYLAND_WMCLASS", ZORRIT_APP_ID, 0);
   const char* asked = SDL_getenv("SDL_VIDEODRIVER");
   if (asked && *asked) {
-    if (SDL_strcasecmp(asked, "wayland") == 0 && !WaylandSeatOffered()) {
-      SDL_SetError("the Wayland compositor offers no seat");
-      return 0;
-    }
+    if (SDL_strcasecmp(asked, "wayland") == 0 && !WaylandSeatOffered()) return 0;
     return InitVideo();
   }
   // SDL's Wayland driver also finds a compositor at wayland-0 without
