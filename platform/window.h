@@ -50,6 +50,12 @@ void UpdatePlatformWindow(PlatformWindow* window);
 int PeekPlatformMessage(PlatformMessage* message);
 void WaitPlatformMessage(PlatformMessage* message);
 void PostPlatformMessage(const PlatformMessage& message);
+// The frame wait's sleep between two looks at the queue: about `milliseconds`
+// ms on the platform clock, during which the desktop watches the window
+// system's connection, so that the next Peek asks the window system for
+// events only when something arrived (a pass with nothing costs one wake-up).
+// The sleep is not cut short by an arrival. Headless: PlatformSleep exactly.
+void WaitPlatformEvents(uint32_t milliseconds);
 
 // Keep the screen saver off while the program runs; keep text input off.
 void InhibitScreenSaver(int inhibit);

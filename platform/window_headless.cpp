@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/clock.h"
 #include "platform/window.h"
 
 struct PlatformWindow {
@@ -131,6 +132,9 @@ void WaitPlatformMessage(PlatformMessage* message) {
   if (!PeekPlatformMessage(&taken)) taken = {WM_QUIT, 0, 0};
   if (message) *message = taken;
 }
+
+// Nothing arrives from outside: the wait is the virtual clock's sleep.
+void WaitPlatformEvents(uint32_t milliseconds) { PlatformSleep(milliseconds); }
 
 void PostPlatformMessage(const PlatformMessage& message) {
   int32_t limit = message.message == WM_QUIT ? kHeadlessQueueCapacity

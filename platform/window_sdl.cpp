@@ -64,7 +64,6 @@ static uint32_t buttonsHeld = 0;               // MOUSE bits held, for the captu
 static FILE* presentLog = nullptr;
 
 enum : uint32_t { kHeldLeft = 1, kHeldRight = 2 };
-enum : uint64_t { kPumpInterval = 4 };  // ms between two looks at the window system's events
 enum : uint32_t { kVirtualKeyF4 = 115 };
 
 // ---------------------------------------------------------------- window
@@ -154,6 +153,7 @@ PlatformWindow* CreatePlatformWindow(const char* caption, int32_t clientWidth,
   if (const int32_t s = FittingScale(window); s > 1)
     SDL_SetWindowSize(sdl, clientWidth * s, clientHeight * s);
   theWindow = window;
+  WatchWindowSystem(sdl);
   return window;
 }
 
@@ -175,6 +175,7 @@ void DestroyPlatformWindow(PlatformWindow* window) {
   // server), so nothing is left to wake by the time it is destroyed.
   SDL_HideWindow(window->sdl);
   SDL_PumpEvents();
+  StopWatchingWindowSystem();
   SDL_DestroyWindow(window->sdl);
   DestroyPlatformSurface(window->canvas);
   if (theWindow == window) theWindow = nullptr;
@@ -564,16 +565,11 @@ int PeekPlatformMessage(PlatformMessage* message) {
     return 1;
   }
   if (!SDL_WasInit(SDL_INIT_EVENTS)) return 0;
-  // The frame wait looks here every millisecond; asking the window system
-  // for new events that often costs more processor time than anything else
-  // the program does, so it is asked at most every kPumpInterval ms. Events
-  // already in SDL's queue (also those pushed by other threads) come at once.
-  static uint64_t lastPump = 0;
-  const uint64_t now = SDL_GetTicks64();
-  if (now - lastPump >= kPumpInterval || now < lastPump) {
-    SDL_PumpEvents();
-    lastPump = now;
-  }
+  // The frame wait looks here every millisecond; the window system is asked
+  // only when WindowSystemPumpDue says something may have come (see
+  // event_wait_sdl.cpp). Events already in SDL's queue (also those pushed by
+  // other threads) come at once.
+  if (WindowSystemPumpDue()) SDL_PumpEvents();
   SDL_Event event;
   while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 1) {
     if (Deliver(event, &taken)) {

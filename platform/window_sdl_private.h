@@ -21,3 +21,12 @@ int PlatformVideoIsWayland();
 // (1: none), read once when the window is made (desktop_scale_sdl.cpp).
 // Under X11 it comes from GDK_SCALE or Xft.dpi; elsewhere it is 1.
 int32_t AskedDesktopScale(SDL_Window* sdl);
+
+// The frame wait's watch on the window system (event_wait_sdl.cpp).
+// CreatePlatformWindow starts watching the connection behind its window;
+// DestroyPlatformWindow stops before the window goes.
+void WatchWindowSystem(SDL_Window* window);
+void StopWatchingWindowSystem();
+// Asked by every look at the queue: 1 when it should ask SDL for the window
+// system's events now (the caller then pumps), 0 when nothing can have come.
+int WindowSystemPumpDue();

@@ -56,7 +56,7 @@ int WaitFrame() {
   if (frameObserver) frameObserver(waitFrameCalls);
   for (;;) {
     if (!PumpMessages()) return 0;
-    PlatformSleep(kSleepStep);
+    WaitPlatformEvents(kSleepStep);
     framePacing.nowTick = PlatformTicks();
     uint32_t lag = framePacing.nowTick - framePacing.frameTick;
     if (lag < kFramePeriod) continue;

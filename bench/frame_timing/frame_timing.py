@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
 """Frame timing of the real program: runs it in a window on a private Xvfb
-display and prints how evenly its pictures reach the window.
+display and prints how evenly its pictures reach the window, and what its
+waiting costs.
 
-    frame_timing.py --zorrit PATH [--seconds 60] [--keep LOG]
+    frame_timing.py --zorrit PATH [--bare PATH] [--seconds 60] [--keep LOG]
+                    [--syscalls SECONDS]
 
 The program writes the moment of every picture it shows to the file named by
 ZORRIT_FRAME_LOG (microseconds of the monotonic clock). After the logo and a
@@ -12,8 +14,14 @@ the 20 ms grid (median, 99th percentile, maximum; the grid's phase is the
 median offset, and a stall of 100 ms or more, after which the program
 resynchronises, starts a new grid); the process's share of one core
 (utime + stime over wall time, from /proc/PID/stat); its peak resident memory
-(VmHWM from /proc/PID/status). Targets: mean 20.00 +/- 0.02 ms, 99th
-percentile <= 2 ms, <= 3 % of one core, <= 40 MB.
+(VmHWM from /proc/PID/status). With --bare, a loop of 1 ms sleeps that does
+nothing else (bare_sleep_loop.c) runs beside the game over the same measuring
+window; its share of a core is the floor of any program that wakes every
+millisecond, and the game's share divided by it says what the game costs on
+top of its waking. With --syscalls, strace then counts the game's system calls
+for that many seconds (strace slows the program, so this comes after the
+measuring window). Targets: mean 20.00 +/- 0.02 ms, 99th percentile <= 1.2 ms,
+<= 3 % of one core and <= 1.3 times the bare loop's share, <= 40 MB.
 """
 import argparse
 import os
@@ -40,6 +48,24 @@ def wait_for(predicate, timeout, step=0.05):
 def cpu_seconds(pid):
     fields = open("/proc/%d/stat" % pid).read().rsplit(")", 1)[1].split()
     return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+
+
+def syscall_rates(pid, seconds):
+    """{name: (calls per second, errors per second)} from strace -c -f."""
+    r = subprocess.run(["timeout", "-s", "INT", str(seconds), "strace", "-c", "-f", "-p", str(pid)],
+                       capture_output=True, text=True)
+    rates = {}
+    for line in r.stderr.splitlines():
+        fields = line.split()
+        if len(fields) < 5 or not fields[0][0].isdigit() or fields[-1] == "total":
+            continue
+        try:
+            calls = int(fields[3])
+            errors = int(fields[4]) if len(fields) == 6 else 0
+        except ValueError:
+            continue
+        rates[fields[-1]] = (calls / seconds, errors / seconds)
+    return rates
 
 
 def peak_memory_kb(pid):
@@ -78,6 +104,9 @@ def main():
     parser.add_argument("--zorrit", required=True)
     parser.add_argument("--seconds", type=float, default=60)
     parser.add_argument("--keep", help="copy the frame log here")
+    parser.add_argument("--bare", help="the bare 1 ms sleep loop, run beside the game")
+    parser.add_argument("--syscalls", type=float, default=0,
+                        help="afterwards, count the game's system calls for this many seconds")
     args = parser.parse_args()
     for tool in ("Xvfb", "xdotool", "xprop"):
         if not shutil.which(tool):
@@ -94,6 +123,7 @@ def main():
                ZORRIT_FRAME_LOG=os.path.join(work, "presents"))
     env.pop("SDL_VIDEODRIVER", None)
     program = None
+    bare = None
     try:
         ready = lambda: subprocess.run(["xprop", "-root"], env=env, capture_output=True).returncode == 0
         if not wait_for(ready, 10):
@@ -116,10 +146,19 @@ def main():
         subprocess.run(["xdotool", "key", "space"], env=env)
         time.sleep(1)
 
+        if args.bare:
+            bare = subprocess.Popen([args.bare])
+            time.sleep(0.2)
+            bare_start = cpu_seconds(bare.pid)
         start_wall, start_cpu = time.monotonic(), cpu_seconds(program.pid)
         time.sleep(args.seconds)
         end_wall, end_cpu = time.monotonic(), cpu_seconds(program.pid)
+        if bare:
+            bare_cpu = 100 * (cpu_seconds(bare.pid) - bare_start) / (end_wall - start_wall)
+            bare.kill()
+            bare.wait()
         peak_kb = peak_memory_kb(program.pid)
+        rates = syscall_rates(program.pid, args.syscalls) if args.syscalls > 0 else None
         program.send_signal(signal.SIGTERM)
         code = program.wait(10)
 
@@ -138,13 +177,30 @@ def main():
               (len(times), end_wall - start_wall, code))
         print("mean frame period      %.3f ms   (target 20.00 +/- 0.02)" % (mean * 1000))
         print("grid deviation median  %.3f ms" % (percentile(deviations, 50) * 1000))
-        print("grid deviation p99     %.3f ms   (target <= 2)" % (percentile(deviations, 99) * 1000))
+        print("grid deviation p99     %.3f ms   (target <= 1.2)" % (percentile(deviations, 99) * 1000))
         print("grid deviation max     %.3f ms" % (deviations[-1] * 1000))
         print("resynchronisations     %d" % resyncs)
         print("CPU share              %.2f %% of one core   (target <= 3)" % cpu)
+        if bare:
+            print("bare 1 ms sleep loop   %.2f %% of one core, same window" % bare_cpu)
+            print("game / bare loop       %.2f   (target <= 1.3)" %
+                  (cpu / bare_cpu if bare_cpu > 0 else float("inf")))
         print("peak memory (VmHWM)    %.1f MB   (target <= 40)" % (peak_kb / 1024))
+        if rates is not None:
+            if not rates:
+                print("system calls           not counted (is strace installed, may it attach?)")
+            else:
+                print("system calls per second over %g s (strace -c -f; errors in brackets):" %
+                      args.syscalls)
+                total = sum(c for c, _ in rates.values())
+                for name, (calls, errors) in sorted(rates.items(), key=lambda kv: -kv[1][0]):
+                    print("  %-20s %8.1f%s" % (name, calls, "  (%.1f)" % errors if errors else ""))
+                print("  %-20s %8.1f" % ("total", total))
         return 0
     finally:
+        if bare and bare.poll() is None:
+            bare.kill()
+            bare.wait()
         if program and program.poll() is None:
             program.kill()
             program.wait()
