@@ -16,6 +16,7 @@ struct PlatformSurface {
   int32_t w, h;
   int32_t pitch;  // bytes per row
   uint8_t* pixels;
+  int ownsPixels;  // 0 while the surface lives in memory of its caller's (MovePlatformSurface)
   int lost;
 };
 
@@ -80,13 +81,36 @@ PlatformSurface* CreatePlatformSurface(int32_t width, int32_t height) {
   surface->w = width;
   surface->h = height;
   surface->pitch = width * 4;
+  surface->ownsPixels = 1;
   surface->lost = 0;
   return surface;
 }
 
+int MovePlatformSurface(PlatformSurface* surface, void* pixels, int32_t pitch, int keepContent) {
+  if (!surface) return 0;
+  const int32_t w = surface->w, h = surface->h;
+  if (pixels && pitch < w * 4) return 0;
+  uint8_t* next = static_cast<uint8_t*>(pixels);
+  if (!next) {
+    next = static_cast<uint8_t*>(std::calloc(static_cast<size_t>(w) * h, 4));
+    if (!next) return 0;
+    pitch = w * 4;
+  }
+  if (keepContent && next != surface->pixels) {
+    for (int32_t y = 0; y < h; ++y)
+      std::memcpy(next + static_cast<ptrdiff_t>(y) * pitch, Row(surface, y),
+                  static_cast<size_t>(w) * 4);
+  }
+  if (surface->ownsPixels) std::free(surface->pixels);
+  surface->pixels = next;
+  surface->pitch = pitch;
+  surface->ownsPixels = pixels == nullptr;
+  return 1;
+}
+
 void DestroyPlatformSurface(PlatformSurface* surface) {
   if (!surface) return;
-  std::free(surface->pixels);
+  if (surface->ownsPixels) std::free(surface->pixels);
   std::free(surface);
 }
 

@@ -29,6 +29,15 @@ struct PlatformSurface;
 // Returns null when the surface cannot be made (w or h < 1, or no memory).
 PlatformSurface* CreatePlatformSurface(int32_t width, int32_t height);
 void DestroyPlatformSurface(PlatformSurface* surface);
+// Moves a surface onto memory the caller owns (`pixels`, rows of `pitch`
+// bytes, room for the surface's size in the native format), or back onto
+// memory of its own when `pixels` is null. With keepContent the dots come
+// along; otherwise the new memory is used as it is (memory of its own is
+// black). The old memory is never touched again; the caller keeps memory it
+// gave alive until the surface moves again or is destroyed. The platform
+// window uses this to draw straight into the window system's picture.
+// 1 on success; 0, and nothing changed, when refused (no memory, short pitch).
+int MovePlatformSurface(PlatformSurface* surface, void* pixels, int32_t pitch, int keepContent);
 
 int32_t PlatformSurfaceWidth(const PlatformSurface* surface);
 int32_t PlatformSurfaceHeight(const PlatformSurface* surface);

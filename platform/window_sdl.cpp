@@ -1,12 +1,17 @@
 // The main window on SDL: one fixed-size window whose content is shown
 // through SDL's window surface, and the message queue fed by SDL's events.
 //
-// The canvas is a surface of our own in the native format; the shell draws
-// the menu bar into it and Present copies the picture into it.
-// UpdatePlatformWindow copies the canvas into SDL's window surface and shows
-// it. Because the canvas is ours it survives whatever the window system does
-// to its surface, and an exposed window is repainted from it at once, even
-// while the game stands still.
+// The canvas is a surface in the native format; the shell draws the menu bar
+// into it and Present copies the picture into it. Whenever SDL's window
+// surface has the canvas's size and format (the usual case under X11), the
+// canvas lives in that surface's memory, so the picture is copied once per
+// frame, and UpdatePlatformWindow only shows it. Otherwise the canvas has
+// memory of its own and UpdatePlatformWindow copies it into SDL's surface.
+// When SDL is about to remake its surface (a size change: SDL frees the old
+// memory at the next SDL_GetWindowSurface) the canvas moves back into memory
+// of its own, content and all, before anything can free it. So the canvas
+// survives whatever the window system does to its surface, and an exposed
+// window is repainted from it at once, even while the game stands still.
 //
 // A desktop that asks programs to scale (AskedDesktopScale) gets the window
 // enlarged by that whole factor, as it would stretch a program that knows
@@ -46,7 +51,8 @@
 struct PlatformWindow {
   SDL_Window* sdl;
   Uint32 id;
-  PlatformSurface* canvas;     // clientWidth x clientHeight, ours
+  PlatformSurface* canvas;     // clientWidth x clientHeight
+  SDL_Surface* shown;          // SDL's window surface when the canvas lives in it, else null
   int32_t clientWidth, clientHeight;
   int32_t surfaceHeld;         // SDL's window surface was obtained since the last remake
   int32_t scale;               // whole factor the desktop asks for; the window is
@@ -67,6 +73,21 @@ enum : uint32_t { kHeldLeft = 1, kHeldRight = 2 };
 enum : uint32_t { kVirtualKeyF4 = 115 };
 
 // ---------------------------------------------------------------- window
+
+// The canvas leaves SDL's window surface before SDL can free it: SDL
+// invalidates its surface only on a size change, and always sends
+// SDL_WINDOWEVENT_SIZE_CHANGED as it does, before it frees anything. The
+// watch runs on the main thread, inside the call that changed the size.
+// (Other threads' events pass here too; they are never window events.)
+static int SDLCALL WatchSurfaceChanges(void*, SDL_Event* event) {
+  if (event->type != SDL_WINDOWEVENT || event->window.event != SDL_WINDOWEVENT_SIZE_CHANGED)
+    return 1;
+  PlatformWindow* window = theWindow;
+  if (window && window->shown && event->window.windowID == window->id &&
+      MovePlatformSurface(window->canvas, nullptr, 0, 1))
+    window->shown = nullptr;
+  return 1;
+}
 
 // SDL falls back to an invisible "offscreen" display when there is no real
 // one; a window nobody can see is no window. Only an explicit
@@ -153,6 +174,7 @@ PlatformWindow* CreatePlatformWindow(const char* caption, int32_t clientWidth,
   if (const int32_t s = FittingScale(window); s > 1)
     SDL_SetWindowSize(sdl, clientWidth * s, clientHeight * s);
   theWindow = window;
+  SDL_AddEventWatch(WatchSurfaceChanges, nullptr);
   WatchWindowSystem(sdl);
   return window;
 }
@@ -176,8 +198,10 @@ void DestroyPlatformWindow(PlatformWindow* window) {
   SDL_HideWindow(window->sdl);
   SDL_PumpEvents();
   StopWatchingWindowSystem();
+  SDL_DelEventWatch(WatchSurfaceChanges, nullptr);
+  DestroyPlatformSurface(window->canvas);  // before the memory it may live in
+  window->shown = nullptr;
   SDL_DestroyWindow(window->sdl);
-  DestroyPlatformSurface(window->canvas);
   if (theWindow == window) theWindow = nullptr;
   delete window;
   translated.clear();
@@ -215,6 +239,7 @@ void ResizePlatformWindow(PlatformWindow* window, int32_t clientWidth, int32_t c
   if (!canvas) return;
   DestroyPlatformSurface(window->canvas);
   window->canvas = canvas;
+  window->shown = nullptr;
   window->clientWidth = clientWidth;
   window->clientHeight = clientHeight;
   // A fixed-size window: the window manager gets minimum = maximum = size.
@@ -323,12 +348,33 @@ static void Enlarge(uint8_t* out, size_t outPitch, const uint8_t* in, size_t inP
   }
 }
 
-// Copies the canvas into SDL's window surface, enlarged by the whole factor
-// the surface is larger by, and shows it. Returns 1 when something was shown.
+// 1 when the canvas lives in `surface` (SDL's window surface, just obtained),
+// moving it there when the two agree in size and format.
+static int CanvasInSurface(PlatformWindow* window, SDL_Surface* surface) {
+  if (window->shown == surface) return 1;
+  if (window->shown) {
+    // SDL remade its surface unannounced: the memory the canvas lived in is
+    // gone, and with it the picture. Start again from black and say so.
+    if (!MovePlatformSurface(window->canvas, nullptr, 0, 0)) return 0;
+    window->shown = nullptr;
+    translated.push_back({WM_APP_SURFACE_LOST, 0, 0});
+  }
+  if (surface->format->format != SDL_PIXELFORMAT_RGB888 || SDL_MUSTLOCK(surface) ||
+      surface->w != window->clientWidth || surface->h != window->clientHeight)
+    return 0;
+  if (!MovePlatformSurface(window->canvas, surface->pixels, surface->pitch, 1)) return 0;
+  window->shown = surface;
+  return 1;
+}
+
+// Shows the canvas: when it lives in SDL's window surface there is nothing
+// to copy; else it is copied there first, enlarged by the whole factor the
+// surface is larger by. Returns 1 when something was shown.
 static int ShowCanvas(PlatformWindow* window) {
   SDL_Surface* surface = SDL_GetWindowSurface(window->sdl);
   if (!surface) return 0;
   window->surfaceHeld = 1;
+  if (CanvasInSurface(window, surface)) return SDL_UpdateWindowSurface(window->sdl) == 0;
   int32_t pitch = 0;
   const uint8_t* pixels = PlatformSurfacePixels(window->canvas, &pitch);
   const int s = FactorOver(window, surface->w, surface->h);

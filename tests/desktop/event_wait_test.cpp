@@ -1,6 +1,8 @@
-// The frame wait's watch on the X connection, against a private Xvfb: a pass
-// in which nothing arrives leaves the window system alone, and whatever does
-// arrive (on the connection, or already read by Xlib) is taken after one pass.
+// The desktop window against a private Xvfb. The frame wait's watch on the X
+// connection: a pass in which nothing arrives leaves the window system alone,
+// and whatever does arrive (on the connection, or already read by Xlib) is
+// taken after one pass. The canvas: it lives in SDL's window surface, so a
+// frame is copied once, and it keeps its picture when SDL remakes the surface.
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
@@ -17,6 +19,7 @@
 // Last: Xlib's macros (None, Bool, ...) would clash with the headers above.
 #include <SDL_syswm.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <X11/keysym.h>
 
 namespace {
@@ -162,7 +165,9 @@ TEST_F(EventWait, AnEventOnTheConnectionIsTakenAfterOnePass) {
   EXPECT_GE(passes, 0);  // 0 only when the quiet pump happened to be due
   EXPECT_LE(passes, 1);
   // A pass that saw the event come still lasts its millisecond.
-  if (passes == 1) EXPECT_GE(Milliseconds(std::chrono::steady_clock::now() - start), 1.0);
+  if (passes == 1) {
+    EXPECT_GE(Milliseconds(std::chrono::steady_clock::now() - start), 1.0);
+  }
 }
 
 TEST_F(EventWait, AnEventXlibHasAlreadyReadIsTakenAfterOnePass) {
@@ -189,6 +194,76 @@ TEST_F(EventWait, AQuietQueueIsStillPumpedEveryTenthOfASecond) {
   const double elapsed = Milliseconds(std::chrono::steady_clock::now() - start);
   EXPECT_LT(passes, 1000) << "never pumped";
   EXPECT_GE(elapsed, 99.0);
+}
+
+// The dot the test pattern has at (x, y): four quarters of different colours.
+uint32_t Pattern(int x, int y, int w, int h) {
+  static const uint32_t kQuarters[4] = {0xC03020, 0x20A040, 0x3050E0, 0xF0F0F0};
+  return kQuarters[(x >= w / 2) + 2 * (y >= h / 2)];
+}
+
+void DrawPattern(PlatformSurface* canvas) {
+  const int w = PlatformSurfaceWidth(canvas), h = PlatformSurfaceHeight(canvas);
+  for (int q = 0; q < 4; ++q) {
+    const int x = q % 2 ? w / 2 : 0, y = q / 2 ? h / 2 : 0;
+    FillPlatformSurface(canvas, {x, y, q % 2 ? w : w / 2, q / 2 ? h : h / 2},
+                        Pattern(x, y, w, h));
+  }
+}
+
+// Dots of the canvas, and of what the X server shows in the window, that
+// differ from the pattern (over w x h, the canvas's size).
+int CanvasMisses(PlatformSurface* canvas, int w, int h) {
+  int misses = 0;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) misses += ReadPlatformDot(canvas, x, y) != Pattern(x, y, w, h);
+  return misses;
+}
+
+int ScreenMisses(int w, int h) {
+  XImage* image = XGetImage(other, xwindow, 0, 0, w, h, AllPlanes, ZPixmap);
+  if (!image) return w * h;
+  int misses = 0;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x)
+      misses += (XGetPixel(image, x, y) & 0xFFFFFF) != Pattern(x, y, w, h);
+  XDestroyImage(image);
+  return misses;
+}
+
+const uint8_t* SurfaceMemory() {
+  SDL_Surface* surface = SDL_GetWindowSurface(PlatformSdlWindow(window));
+  return surface ? static_cast<const uint8_t*>(surface->pixels) : nullptr;
+}
+
+TEST_F(EventWait, TheCanvasLivesInTheWindowSurfaceAndKeepsItsPictureWhenSdlRemakesIt) {
+  PlatformSurface* canvas = PlatformWindowCanvas(window);
+  const int w = PlatformSurfaceWidth(canvas), h = PlatformSurfaceHeight(canvas);
+  DrawPattern(canvas);
+  UpdatePlatformWindow(window);
+  EXPECT_EQ(SurfaceMemory(), PlatformSurfacePixels(canvas, nullptr))
+      << "the canvas is copied into the window surface";
+  EXPECT_EQ(0, ScreenMisses(w, h));
+
+  // A window manager makes the window larger: SDL remakes its surface, and
+  // frees the old one, at the next request. The canvas keeps its picture and
+  // is shown by copying from now on.
+  SDL_SetWindowSize(PlatformSdlWindow(window), w + 10, h + 6);
+  Settle(20);
+  EXPECT_EQ(canvas, PlatformWindowCanvas(window));
+  EXPECT_EQ(0, CanvasMisses(canvas, w, h));
+  UpdatePlatformWindow(window);
+  EXPECT_NE(SurfaceMemory(), PlatformSurfacePixels(canvas, nullptr));
+  EXPECT_EQ(0, CanvasMisses(canvas, w, h));
+  EXPECT_EQ(0, ScreenMisses(w, h));
+
+  // Back to the canvas's size: the canvas moves into the new surface again.
+  SDL_SetWindowSize(PlatformSdlWindow(window), w, h);
+  Settle(20);
+  UpdatePlatformWindow(window);
+  EXPECT_EQ(SurfaceMemory(), PlatformSurfacePixels(canvas, nullptr));
+  EXPECT_EQ(0, CanvasMisses(canvas, w, h));
+  EXPECT_EQ(0, ScreenMisses(w, h));
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // Platform surfaces: refusal rules, keyed copies, scaling, colour references.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "graphics_fixture.h"
 #include "platform/surface.h"
 
@@ -115,6 +117,39 @@ TEST(PlatformSurface, ScaleCopyMakesBlocksAndCutsAtTheEdges) {
 
 // Decoding is checked layout by layout in the hardening tests and on the
 // shipped bitmaps in the art tests; here only that near-black stays itself.
+TEST(PlatformSurface, MovesOntoCallersMemoryAndBackWithItsDots) {
+  Owned a(CreatePlatformSurface(5, 3));
+  ASSERT_TRUE(a.s);
+  Paint(a.s, CodedDot);
+  // The caller's rows are wider than the surface; the spare dots stay untouched.
+  const int32_t kPitch = 8 * 4;
+  std::vector<uint32_t> memory(8 * 3, 0xABCDEF);
+  EXPECT_EQ(0, MovePlatformSurface(a.s, memory.data(), 4 * 4, 1));  // rows too short
+  ASSERT_EQ(1, MovePlatformSurface(a.s, memory.data(), kPitch, 1));
+  int32_t pitch = 0;
+  EXPECT_EQ(reinterpret_cast<const uint8_t*>(memory.data()), PlatformSurfacePixels(a.s, &pitch));
+  EXPECT_EQ(kPitch, pitch);
+  for (int32_t y = 0; y < 3; ++y) {
+    for (int32_t x = 0; x < 5; ++x) EXPECT_EQ(Coded(x, y), memory[y * 8 + x]);
+    for (int32_t x = 5; x < 8; ++x) EXPECT_EQ(0xABCDEFu, memory[y * 8 + x]);
+  }
+  // Drawing lands in the caller's memory, keyed blits included.
+  ASSERT_EQ(1, FillPlatformSurface(a.s, {1, 1, 3, 2}, 0x123456));
+  EXPECT_EQ(0x123456u, memory[8 + 2]);
+  // Back onto memory of its own, dots and all; the caller's is left alone.
+  ASSERT_EQ(1, MovePlatformSurface(a.s, nullptr, 0, 1));
+  ASSERT_EQ(1, FillPlatformSurface(a.s, {0, 0, 5, 3}, 0x654321));
+  EXPECT_EQ(0x123456u, memory[8 + 2]);
+  // Without the dots: the caller's memory as it is, then black memory of its own.
+  ASSERT_EQ(1, MovePlatformSurface(a.s, memory.data(), kPitch, 0));
+  EXPECT_EQ(0x123456u, ReadPlatformDot(a.s, 2, 1));
+  EXPECT_EQ(Coded(4, 2), ReadPlatformDot(a.s, 4, 2));
+  ASSERT_EQ(1, MovePlatformSurface(a.s, nullptr, 0, 0));
+  EXPECT_EQ(0u, ReadPlatformDot(a.s, 2, 1));
+  EXPECT_EQ(5, PlatformSurfaceWidth(a.s));
+  EXPECT_EQ(3, PlatformSurfaceHeight(a.s));
+}
+
 TEST(PlatformSurface, NearBlackDecodesToItselfAndColourReferencesSwapRedAndBlue) {
   const std::vector<uint32_t> palette = {0x000000, 0x000001};
   for (const std::vector<uint8_t>& bytes : {gfxtest::Bmp(2, 1, {1, 0}, palette), gfxtest::Bmp(2, 1, {1, 0})}) {
