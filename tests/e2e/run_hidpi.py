@@ -140,7 +140,8 @@ def x_run(args, display, name, scale, env):
         time.sleep(0.2)
         p.click(MENU_ENTRY_X * scale, MENU_ENTRY_Y["Close"] * scale)
         code = p.wait(5)
-        check(code == 0, "%s: menu Close ends the program with 0 (%s)" % (name, code))
+        if not check(code == 0, "%s: menu Close ends the program with 0 (%s)" % (name, code)):
+            print("       stderr %r" % p.stderr()[-600:])
         return seen
     finally:
         p.stop()
