@@ -31,6 +31,7 @@
 #include <cstdlib>
 #include <deque>
 
+#include "platform/clock.h"
 #include "platform/keymap.h"
 #include "platform/window.h"
 
@@ -373,6 +374,10 @@ int PeekPlatformMessage(PlatformMessage* message) {
   queue.pop_front();
   return 1;
 }
+
+// The page's events are delivered while the program sleeps, so the frame
+// wait's sleep is the clock's (emscripten_sleep) as it stands.
+void WaitPlatformEvents(uint32_t milliseconds) { PlatformSleep(milliseconds); }
 
 // Without a window nothing can arrive any more: the wait ends with WM_QUIT.
 void WaitPlatformMessage(PlatformMessage* message) {
