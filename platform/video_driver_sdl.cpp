@@ -24,6 +24,11 @@
 
 #include <cstring>
 
+#ifdef ZORRIT_HAVE_XLIB
+#include <X11/Xlib.h>
+#include <X11/Xproto.h>
+#endif
+
 #include "platform/window_sdl_private.h"
 
 static void NoteGlobal(void* data, wl_registry*, uint32_t, const char* interface, uint32_t) {
@@ -60,7 +65,38 @@ static int WaylandSeatOffered() {
   return seat;
 }
 
-static int InitVideo() { return SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) == 0; }
+#ifdef ZORRIT_HAVE_XLIB
+// SDL's X11 driver wakes a blocked SDL_WaitEvent by sending a client message
+// to the window over a second connection to the X server, and it sends one to
+// itself whenever it queues an event while it waits. When the window is
+// destroyed right after such a wait (menu Close), the server may handle the
+// destruction on the main connection before that message on the other, and
+// answers BadWindow; the answer is read when SDL closes that connection, and
+// Xlib's standard handler turns it into exit(1) for a program that was ending
+// normally. A message to a window that is gone is of no consequence: that one
+// error is dropped, every other one goes to the handler that was there before.
+// The handler is put in place before SDL starts, because SDL keeps the handler
+// it finds, calls it for errors it does not expect and puts it back when it
+// closes its connections.
+static XErrorHandler previousXErrorHandler = nullptr;
+
+static int DropLateWakeups(Display* display, XErrorEvent* error) {
+  if (error->error_code == BadWindow && error->request_code == X_SendEvent) return 0;
+  return previousXErrorHandler ? previousXErrorHandler(display, error) : 0;
+}
+
+static void GuardAgainstLateWakeups() {
+  XErrorHandler previous = XSetErrorHandler(DropLateWakeups);
+  if (previous != DropLateWakeups) previousXErrorHandler = previous;
+}
+#else
+static void GuardAgainstLateWakeups() {}
+#endif
+
+static int InitVideo() {
+  GuardAgainstLateWakeups();
+  return SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) == 0;
+}
 
 // Starts video with the named driver only.
 static int InitVideoWith(const char* driver) {

@@ -191,10 +191,10 @@ void DestroyPlatformWindow(PlatformWindow* window) {
     wakeEvent = (Uint32)-1;  // no more wake-ups into a closing event queue
   }
   // SDL remembers the window it last waited on and wakes it with an X event
-  // at the next event pushed; if that happened while the window is being
-  // destroyed, X would report a bad window and end the process. Hiding the
-  // window first pushes such events while it still exists (and waits for the
-  // server), so nothing is left to wake by the time it is destroyed.
+  // at the next event pushed. Hiding the window first pushes such events
+  // while it still exists; one that still crosses the destruction is
+  // answered with BadWindow, which the video driver's error handler drops
+  // (video_driver_sdl.cpp).
   SDL_HideWindow(window->sdl);
   SDL_PumpEvents();
   StopWatchingWindowSystem();
