@@ -133,7 +133,7 @@ def main():
         signal = rec.samples()
 
         print("device: %s" % ", ".join(l.strip() for l in streams.splitlines()
-                                        if "Sample Specification" in l or "Latency" in l))
+                                        if l.strip().startswith(("Sample", "Latency"))))
         print("null sink's configured latency: %s ms" % sink_ms)
         print("%5s %9s %9s %9s %6s" % ("frame", "total ms", "game ms", "sound ms", "ncc"))
         sounds = []
