@@ -181,6 +181,16 @@ def read_present_log(path):
         return []
 
 
+def end_process(process, grace=5):
+    """Asks a helper process (server, recorder, virtual keyboard) to end, and
+    kills it when it has not after `grace` seconds."""
+    if process.poll() is None:
+        process.terminate()
+        try:
+            process.wait(grace)
+        except subprocess.TimeoutExpired:
+            process.kill()
+            process.wait()
 
 
 class Program:

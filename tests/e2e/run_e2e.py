@@ -18,7 +18,7 @@ import sys
 import tempfile
 import time
 
-from e2e_support import (CAPTION, CLIENT_H, CLIENT_W, MENU_ENTRY_X, MENU_ENTRY_Y, MENU_TITLE,
+from e2e_support import (CAPTION, CLIENT_H, CLIENT_W, MENU_ENTRY_X, MENU_ENTRY_Y, MENU_TITLE, end_process,
                          Program, Sheet, Shot, black_share, check, logo_problems,
                          sideways_move, sprite_places, summary, wait_for)
 
@@ -45,8 +45,7 @@ class Display:
 
     def close(self):
         if self.process:
-            self.process.terminate()
-            self.process.wait(5)
+            end_process(self.process)
 
 
 class XProgram(Program):

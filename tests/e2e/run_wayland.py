@@ -26,7 +26,7 @@ import tempfile
 import time
 
 from run_e2e import Display
-from e2e_support import (CAPTION, CLIENT_H, CLIENT_W, Program, Sheet, Shot, black_share,
+from e2e_support import (CAPTION, CLIENT_H, CLIENT_W, Program, Sheet, Shot, black_share, end_process,
                          cannot_check, check, logo_problems, sideways_move, sprite_places,
                          summary, wait_for)
 
@@ -129,13 +129,7 @@ class Sway:
         return None
 
     def close(self):
-        if self.process.poll() is None:
-            self.process.terminate()
-            try:
-                self.process.wait(5)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait()
+        end_process(self.process)
         self.log.close()
         shutil.rmtree(self.runtime, ignore_errors=True)
 
@@ -150,9 +144,7 @@ class Keyboard:
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     def close(self):
-        if self.process.poll() is None:
-            self.process.terminate()
-            self.process.wait(5)
+        end_process(self.process)
 
 
 class WaylandProgram(Program):

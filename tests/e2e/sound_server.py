@@ -17,6 +17,8 @@ import threading
 import time
 import wave
 
+from e2e_support import end_process
+
 RATE = 11025          # the game's device rate; the monitor is recorded at it
 FRAME = 0.020         # one game frame, in seconds
 BYTES_PER_SAMPLE = 2  # s16le mono
@@ -105,13 +107,7 @@ class PulseServer:
             self.process.wait(10)
 
     def stop(self):
-        if self.process.poll() is None:
-            self.process.terminate()
-            try:
-                self.process.wait(5)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait()
+        end_process(self.process)
         self.log.close()
         shutil.rmtree(self.root, ignore_errors=True)
 
@@ -182,13 +178,7 @@ class Recorder:
         return base + slope * n + n / RATE
 
     def stop(self):
-        if self.process.poll() is None:
-            self.process.terminate()
-            try:
-                self.process.wait(5)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait()
+        end_process(self.process)
         self.thread.join(5)
 
 
