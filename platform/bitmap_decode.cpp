@@ -63,9 +63,10 @@ Channel MakeChannel(uint32_t mask) {
 // 255, 4 is 32); a wider one keeps its top 8 bits.
 uint32_t Widen(const Channel& c, uint32_t dot) {
   if (!c.width) return 0;
-  const uint32_t v = ((dot & c.mask) >> c.shift) & ((1u << c.width) - 1);
+  const uint32_t ones = c.width >= 32 ? 0xFFFFFFFFu : (1u << c.width) - 1;  // a mask may be all 32 bits
+  const uint32_t v = ((dot & c.mask) >> c.shift) & ones;
   if (c.width >= 8) return (v >> (c.width - 8)) & 0xFFu;
-  return v * 255 / ((1u << c.width) - 1);
+  return v * 255 / ones;
 }
 
 struct Masks {

@@ -107,6 +107,32 @@ std::string Compare(const std::vector<uint8_t>& b) {
   return "";
 }
 
+// Found by the bitmap fuzzer: a colour mask of all 32 bits shifted a 32-bit
+// value by 32. Such a channel keeps its top 8 bits, like any wide one.
+TEST(BitmapDecode, AChannelMaskOfAllThirtyTwoBitsKeepsItsTopEightBits) {
+  std::vector<uint8_t> b(14 + 40 + 12 + 4, 0);
+  auto put32 = [&](size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
+  };
+  b[0] = 'B';
+  b[1] = 'M';
+  put32(2, static_cast<uint32_t>(b.size()));
+  put32(10, 14 + 40 + 12);  // the dots follow the three masks
+  put32(14, 40);
+  put32(18, 1);  // 1 x 1
+  put32(22, 1);
+  b[26] = 1;   // planes
+  b[28] = 32;  // bits per dot
+  put32(30, 3);  // colour masks
+  put32(54, 0xFFFFFFFFu);
+  put32(58, 0x0000FF00u);
+  put32(62, 0x000000FFu);
+  put32(66, 0x12345678u);
+  const Decoded d = Ours(b);
+  ASSERT_TRUE(d.ok);
+  EXPECT_EQ(0x125678u, d.dots.at(0));
+}
+
 TEST(BitmapDecode, EverySixteenBitValueAsSdlWidensIt) {
   for (uint32_t compression : {hardening::kBiRgb, hardening::kBiBitFields}) {
     std::vector<uint8_t> b = MakeBmp({256, 256, 16, compression}, {}, [](int32_t, int32_t) { return 0u; });
