@@ -181,6 +181,16 @@ def read_present_log(path):
         return []
 
 
+def missing_tool(*tools):
+    """The first of `tools` that is not installed (the run is then skipped
+    with exit status 77, after saying so), or None."""
+    for tool in tools:
+        if not shutil.which(tool):
+            print("skipped: %s is not installed" % tool)
+            return tool
+    return None
+
+
 def end_process(process, grace=5):
     """Asks a helper process (server, recorder, virtual keyboard) to end, and
     kills it when it has not after `grace` seconds."""

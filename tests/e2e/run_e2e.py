@@ -11,14 +11,13 @@ failed, 77 the X tools are missing (the test is skipped).
 """
 import argparse
 import os
-import shutil
 import signal
 import subprocess
 import sys
 import tempfile
 import time
 
-from e2e_support import (CAPTION, CLIENT_H, CLIENT_W, MENU_ENTRY_X, MENU_ENTRY_Y, MENU_TITLE, end_process,
+from e2e_support import (CAPTION, CLIENT_H, CLIENT_W, MENU_ENTRY_X, MENU_ENTRY_Y, MENU_TITLE, end_process, missing_tool,
                          Program, Sheet, Shot, black_share, check, logo_problems,
                          sideways_move, sprite_places, summary, wait_for)
 
@@ -260,10 +259,8 @@ def main():
     parser.add_argument("--xshot", required=True)
     parser.add_argument("--sheet", required=True)
     args = parser.parse_args()
-    for tool in ("Xvfb", "xdotool", "xwininfo", "xprop"):
-        if not shutil.which(tool):
-            print("skipped: %s is not installed" % tool)
-            return 77
+    if missing_tool("Xvfb", "xdotool", "xwininfo", "xprop"):
+        return 77
     sheet = Sheet(args.sheet)
     display = Display()
     try:

@@ -19,7 +19,7 @@ import sys
 import tempfile
 import time
 
-from e2e_support import check, summary, wait_for
+from e2e_support import check, missing_tool, summary, wait_for
 from run_e2e import Display, XProgram as Program
 
 LOCK = os.path.join("zorrit", "brinelight.lock")
@@ -316,10 +316,8 @@ def main():
     parser.add_argument("--zorrit", required=True)
     args = parser.parse_args()
     args.xshot = None
-    for tool in ("Xvfb", "xdotool", "xwininfo", "xprop"):
-        if not shutil.which(tool):
-            print("skipped: %s is not installed" % tool)
-            return 77
+    if missing_tool("Xvfb", "xdotool", "xwininfo", "xprop"):
+        return 77
     no_display_run(args)
     runtime_folder_runs(args)
     display = Display()

@@ -22,7 +22,7 @@ import subprocess
 import sys
 import time
 
-from e2e_support import (CLIENT_H, CLIENT_W, MENU_ENTRY_X, MENU_ENTRY_Y, MENU_TITLE, PICTURE,
+from e2e_support import (CLIENT_H, CLIENT_W, MENU_ENTRY_X, MENU_ENTRY_Y, MENU_TITLE, PICTURE, missing_tool,
                          Shot, black_share, cannot_check, check, logo_problems, summary, wait_for)
 from run_e2e import Display, XProgram
 
@@ -200,10 +200,8 @@ def main():
     parser.add_argument("--zorrit", required=True)
     parser.add_argument("--xshot", required=True)
     args = parser.parse_args()
-    for tool in ("Xvfb", "xdotool", "xwininfo", "xprop", "xrdb"):
-        if not shutil.which(tool):
-            print("skipped: %s is not installed" % tool)
-            return 77
+    if missing_tool("Xvfb", "xdotool", "xwininfo", "xprop", "xrdb"):
+        return 77
     os.environ.pop("GDK_SCALE", None)  # the desktop running the test asks for nothing
     display = Display()
     try:

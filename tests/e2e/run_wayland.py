@@ -27,6 +27,7 @@ import time
 
 from run_e2e import Display
 from e2e_support import (CAPTION, CLIENT_H, CLIENT_W, Program, Sheet, Shot, black_share, end_process,
+                         missing_tool,
                          cannot_check, check, logo_problems, sideways_move, sprite_places,
                          summary, wait_for)
 
@@ -349,8 +350,7 @@ def no_seat_run(args):
             finally:
                 p.stop()
     finally:
-        weston.terminate()
-        weston.wait(5)
+        end_process(weston)
         shutil.rmtree(runtime, ignore_errors=True)
 
 
@@ -360,10 +360,8 @@ def main():
     parser.add_argument("--sheet", required=True)
     parser.add_argument("--app-id", required=True)
     args = parser.parse_args()
-    for tool in ("sway", "swaymsg", "wtype", "grim"):
-        if not shutil.which(tool):
-            print("skipped: %s is not installed" % tool)
-            return 77
+    if missing_tool("sway", "swaymsg", "wtype", "grim"):
+        return 77
     sheet = Sheet(args.sheet)
     no_seat_run(args)
     x_display = Display() if shutil.which("Xvfb") and shutil.which("xprop") else None
