@@ -12,9 +12,9 @@
 // The line on standard error, then the box. `detail` may be null or empty
 // (then the line is "<caption>: <text>").
 void ShowErrorBox(const char* caption, const char* text, const char* detail);
-// The line "<caption>: <text>" on standard error only, for failures that
-// show no box.
-void ReportError(const char* caption, const char* text);
+// The line "<caption>: <text>" (or "<caption>: <text> (<detail>)") on
+// standard error only, for failures that show no box (error_report.cpp).
+void ReportError(const char* caption, const char* text, const char* detail = nullptr);
 // The platform's own account of its last failure (SDL's error text): ""
 // when it has none. Valid until the next platform call. ClearPlatformError
 // forgets it, so that a failure that follows is not blamed on an old one.

@@ -5,23 +5,13 @@
 // the box from a forked child process, which inherits open descriptors.
 #include <SDL.h>
 
-#include <cstdio>
 
 #include "platform/dialogs.h"
 
-void ReportError(const char* caption, const char* text) {
-  std::fprintf(stderr, "%s: %s\n", caption ? caption : "", text ? text : "");
-  std::fflush(stderr);
-}
-
 void ShowErrorBox(const char* caption, const char* text, const char* detail) {
+  ReportError(caption, text, detail);
   caption = caption ? caption : "";
   text = text ? text : "";
-  if (detail && *detail)
-    std::fprintf(stderr, "%s: %s (%s)\n", caption, text, detail);
-  else
-    std::fprintf(stderr, "%s: %s\n", caption, text);
-  std::fflush(stderr);
   SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption, text, nullptr);
 }
 
