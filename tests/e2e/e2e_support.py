@@ -1,8 +1,6 @@
 """What the end-to-end runs share, whichever window system they drive: the
-checks' bookkeeping, bounded waits, screenshots of the window (binary PPM),
-the game's pictures (logo, title, the head from the sprite sheet) and the
-program run with its own runtime folder.
-"""
+checks, bounded waits, screenshots, the game's pictures and the program run
+with its own runtime folder."""
 import os
 import shutil
 import struct
@@ -17,10 +15,7 @@ MENU_ENTRY_Y = {"Reset": 30, "About": 48, "Close": 74}
 MENU_ENTRY_X = 30
 LOGO_FILL, LOGO_OUTLINE = (240, 240, 240), (0, 0, 240)
 CAPTION = "[ Zorrit ] Brinelight"
-
-failures = []
-passes = []
-uncheckable = []
+failures, passes, uncheckable = [], [], []
 
 
 def check(condition, what):
@@ -37,9 +32,7 @@ def cannot_check(what, why):
 
 def summary(name):
     """The closing line, and the exit status: 0 all passed, 1 a check failed."""
-    if uncheckable:
-        print("%d checks cannot be made here (n/a above)" % len(uncheckable))
-    print("%s: %d passed, %d failed" % (name, len(passes), len(failures)))
+    print("%s: %d passed, %d failed, %d n/a" % (name, len(passes), len(failures), len(uncheckable)))
     return 1 if failures else 0
 
 
@@ -48,21 +41,19 @@ def wait_for(predicate, timeout, step=0.05):
     end = time.monotonic() + timeout
     while True:
         value = predicate()
-        if value:
-            return value
-        if time.monotonic() > end:
-            return None
+        if value or time.monotonic() > end:
+            return value or None
         time.sleep(step)
 
 
 class Shot:
-    """A screenshot of the window: width, height and RGB rows."""
+    """A screenshot of the window (from a binary PPM file): width, height, RGB rows."""
 
-    def __init__(self, path):
-        data = open(path, "rb").read()
-        parts = data.split(b"\n", 3)
-        self.w, self.h = map(int, parts[1].split())
-        self.rgb = parts[3]
+    def __init__(self, path=None, w=0, h=0, rgb=b""):
+        if path:
+            parts = open(path, "rb").read().split(b"\n", 3)
+            (w, h), rgb = map(int, parts[1].split()), parts[3]
+        self.w, self.h, self.rgb = w, h, rgb
 
     def dot(self, x, y):
         i = (y * self.w + x) * 3
@@ -71,44 +62,34 @@ class Shot:
     def picture_dot(self, x, y):
         return self.dot(PICTURE[0] + x, PICTURE[1] + y)
 
-    def picture(self, skip_rate=True):
+    def picture(self):
         """Picture dots as bytes, the frame-rate figure's corner blanked."""
         rows = []
         for y in range(240):
             start = ((PICTURE[1] + y) * self.w + PICTURE[0]) * 3
-            row = bytearray(self.rgb[start:start + 320 * 3])
-            if skip_rate and y < 16:
-                row[280 * 3:] = bytes(40 * 3)
-            rows.append(bytes(row))
+            rows.append(self.rgb[start:start + 280 * 3] +
+                        (bytes(40 * 3) if y < 16 else self.rgb[start + 280 * 3:start + 320 * 3]))
         return b"".join(rows)
 
 
 def black_share(picture):
-    dots = len(picture) // 3
-    black = sum(1 for i in range(0, len(picture), 3) if picture[i:i + 3] == b"\0\0\0")
-    return black / dots
+    return sum(1 for i in range(0, len(picture), 3) if picture[i:i + 3] == b"\0\0\0") * 3 / len(picture)
 
 
 class Sheet:
-    """The game sprite sheet (an 8-bit BMP), for finding the head on screen."""
+    """The game's sprite sheet (an 8-bit BMP), for finding the head on screen."""
 
     def __init__(self, path):
         d = open(path, "rb").read()
-        offset, = struct.unpack_from("<I", d, 10)
-        header, self.w, h, _, bpp, _ = struct.unpack_from("<IiiHHI", d, 14)
-        colours, = struct.unpack_from("<I", d, 46)
-        colours = colours or (1 << bpp)
+        offset, header, w, h = struct.unpack_from("<IIii", d, 10)
+        colours = struct.unpack_from("<I", d, 46)[0] or 256
         palette = [tuple(d[14 + header + 4 * i + k] for k in (2, 1, 0)) for i in range(colours)]
-        self.h = abs(h)
-        stride = (self.w * bpp + 31) // 32 * 4
-        self.dots = {}
-        for y in range(self.h):
-            row = offset + (self.h - 1 - y if h > 0 else y) * stride
-            for x in range(self.w):
-                self.dots[(x, y)] = palette[d[row + x]]
+        stride = (w + 3) // 4 * 4
+        row = lambda y: offset + (abs(h) - 1 - y if h > 0 else y) * stride
+        self.dots = {(x, y): palette[d[row(y) + x]] for y in range(abs(h)) for x in range(w)}
 
     def sprite(self, left, top, right, bottom):
-        """The sprite's visible dots: (dx, dy, rgb), black left out."""
+        """The sprite's visible dots: (dx, dy, rgb)."""
         return [(x - left, y - top, self.dots[(x, y)]) for y in range(top, bottom)
                 for x in range(left, right) if self.dots[(x, y)] != (0, 0, 0)]
 
@@ -116,14 +97,11 @@ class Sheet:
 def sprite_places(shot, sprite):
     """Every picture position where at least 70 % of the sprite's dots match
     (the tail may cover part of the head)."""
-    anchor = sprite[0]
-    places = set()
+    (ax, ay, ac), places = sprite[0], set()
     for y in range(240 - 16):
         for x in range(320 - 16):
-            if shot.picture_dot(x + anchor[0], y + anchor[1]) != anchor[2]:
-                continue
-            hits = sum(1 for dx, dy, c in sprite if shot.picture_dot(x + dx, y + dy) == c)
-            if hits >= 0.7 * len(sprite):
+            if shot.picture_dot(x + ax, y + ay) == ac and \
+               sum(shot.picture_dot(x + dx, y + dy) == c for dx, dy, c in sprite) >= 0.7 * len(sprite):
                 places.add((x, y))
     return places
 
@@ -139,51 +117,20 @@ def sideways_move(before, after):
 
 
 def logo_problems(shot):
-    """What is wrong with the logo screen in this shot ([] when it is right)."""
-    problems = []
-    fill_rows, fill_cols, blue = set(), set(), []
-    for y in range(240):
-        for x in range(320):
-            c = shot.picture_dot(x, y)
-            inside = 96 <= x < 224 and 112 <= y < 128
-            if c == (0, 0, 0):
-                continue
-            if not inside:
-                return ["a dot outside the logo canvas at %d,%d" % (x, y)]
-            cx, cy = x - 96, y - 112
-            if c == LOGO_FILL:
-                fill_rows.add(cy)
-                fill_cols.add(cx)
-            elif c == LOGO_OUTLINE:
-                blue.append((cx, cy))
-            else:
-                return ["a dot of another colour %s at %d,%d" % (c, x, y)]
-    if not fill_rows:
-        return ["no logo"]
-    if min(fill_rows) != 3 or max(fill_rows) != 13:
-        problems.append("fill on rows %d..%d" % (min(fill_rows), max(fill_rows)))
-    if min(fill_cols) < 28 or max(fill_cols) > 101:
-        problems.append("fill on columns %d..%d" % (min(fill_cols), max(fill_cols)))
-    if not blue:
-        problems.append("no outline")
-    for cx, cy in blue:
-        beside = any(shot.picture_dot(96 + cx + d, 112 + cy) == LOGO_FILL for d in (-2, -1, 1, 2))
-        if not beside:
-            problems.append("outline dot %d,%d not beside the fill" % (cx, cy))
-            break
-    return problems
-
-
-def read_present_log(path):
-    try:
-        return [int(line) / 1e6 for line in open(path) if line.strip()]
-    except OSError:
-        return []
+    """What is wrong with the logo screen in this shot ([] when it is right):
+    only the logo's fill and outline, only in its 128 x 16 canvas in the
+    middle, the fill on the canvas's rows 3 to 13."""
+    lit = {(x, y): c for y in range(240) for x in range(320) for c in [shot.picture_dot(x, y)] if any(c)}
+    rows = {y - 112 for (x, y), c in lit.items() if c == LOGO_FILL}
+    stray = [k for k, c in lit.items() if not (96 <= k[0] < 224 and 112 <= k[1] < 128 and
+                                               c in (LOGO_FILL, LOGO_OUTLINE))]
+    if stray or not rows or (min(rows), max(rows)) != (3, 13) or LOGO_OUTLINE not in lit.values():
+        return ["%d dots astray, fill on rows %s" % (len(stray), sorted(rows))]
+    return []
 
 
 def missing_tool(*tools):
-    """The first of `tools` that is not installed (the run is then skipped
-    with exit status 77, after saying so), or None."""
+    """The first of `tools` not installed (the run is then skipped: status 77), or None."""
     for tool in tools:
         if not shutil.which(tool):
             print("skipped: %s is not installed" % tool)
@@ -192,8 +139,7 @@ def missing_tool(*tools):
 
 
 def end_process(process, grace=5):
-    """Asks a helper process (server, recorder, virtual keyboard) to end, and
-    kills it when it has not after `grace` seconds."""
+    """Asks a helper process to end; kills it when it has not after `grace` seconds."""
     if process.poll() is None:
         process.terminate()
         try:
@@ -205,17 +151,14 @@ def end_process(process, grace=5):
 
 class Program:
     """One run of the real program with its own XDG_RUNTIME_DIR (so its
-    instance lock meets nobody else's), stderr kept, SDL's dummy audio.
-    env: variables to set (None removes one); runtime: an existing runtime
-    folder to share (made afresh when None); prefix: a command the program
-    is started under."""
+    instance lock meets nobody else's; or a `runtime` folder shared), SDL's
+    dummy audio, `env` set (None removes), under a `prefix` command."""
 
     def __init__(self, zorrit, env=None, runtime=None, prefix=()):
         self.zorrit = zorrit
         self.runtime = runtime or tempfile.mkdtemp(prefix="zorrit-e2e-")
         os.chmod(self.runtime, 0o700)
-        self.env = dict(os.environ)
-        self.env.update({"XDG_RUNTIME_DIR": self.runtime, "SDL_AUDIODRIVER": "dummy"})
+        self.env = dict(os.environ, XDG_RUNTIME_DIR=self.runtime, SDL_AUDIODRIVER="dummy")
         self.env.pop("SDL_VIDEODRIVER", None)
         for name, value in (env or {}).items():
             if value is None:
