@@ -1,18 +1,12 @@
-// Shared by the page test and the CPU measurement: serve the web build's
-// folder on 127.0.0.1, start Debian's Chromium headless with a fresh profile,
-// and read the game's canvas at magnification 1.
+// Shared by the page test and bench/web: serves the web build's folder on
+// 127.0.0.1 and starts Debian's Chromium headless with a fresh profile.
 import fs from 'node:fs';
 import http from 'node:http';
 import os from 'node:os';
 import path from 'node:path';
 import puppeteer from 'puppeteer-core';
 
-const kTypes = {
-  '.html': 'text/html; charset=utf-8',
-  '.js': 'text/javascript',
-  '.wasm': 'application/wasm',
-  '.png': 'image/png',
-};
+const kTypes = {'.html': 'text/html; charset=utf-8', '.js': 'text/javascript', '.wasm': 'application/wasm'};
 
 // A static server for `folder` on a free port of 127.0.0.1.
 export async function serve(folder) {
@@ -22,8 +16,7 @@ export async function serve(folder) {
     const file = path.join(folder, name.endsWith('/') ? name + 'index.html' : name);
     if (!file.startsWith(folder + path.sep) || !fs.existsSync(file) || !fs.statSync(file).isFile()) {
       response.writeHead(404);
-      response.end();
-      return;
+      return response.end();
     }
     response.writeHead(200, {'Content-Type': kTypes[path.extname(file)] || 'application/octet-stream'});
     fs.createReadStream(file).pipe(response);
@@ -47,7 +40,3 @@ export async function launch() {
   };
   return {browser, close};
 }
-
-// The game's picture in the page: the canvas's 320 x 240 dots below the menu
-// bar and inside the one-dot margin, as RGBA bytes.
-export const kPicture = {x: 1, y: 19, width: 320, height: 240};

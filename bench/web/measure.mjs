@@ -1,7 +1,7 @@
 // Figures for the web build: the size of what a browser downloads, and the
 // processor time the page takes while the game plays. Prints; checks nothing.
 //
-//   node tests/web/measure.mjs SITE [SECONDS]
+//   node measure.mjs SITE [SECONDS]   (beside tests/web/browser.mjs: see CMakeLists.txt)
 //
 // Processor time is Chromium's own: Performance.getMetrics' TaskDuration (the
 // page's main-thread tasks: the game, drawing, the sound callback) and the
@@ -14,7 +14,7 @@ import {serve, launch} from './browser.mjs';
 
 const [site, secondsArg] = process.argv.slice(2);
 if (!site) {
-  console.error('usage: node tests/web/measure.mjs SITE [SECONDS]');
+  console.error('usage: node measure.mjs SITE [SECONDS]');
   process.exit(2);
 }
 const seconds = Number(secondsArg || 10);
