@@ -37,8 +37,8 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "..", "tests", "e2e"))
 from e2e_support import wait_for  # noqa: E402
 from run_e2e import Display, XProgram  # noqa: E402
-from sound_server import (RATE, FrameLog, KeyScript, PulseServer, Recorder,  # noqa: E402
-                          XKeys, read_wave_u8, tools_missing)
+from sound_server import (RATE, KeyScript, PulseServer, Recorder,  # noqa: E402
+                          read_wave_u8, tools_missing)
 
 START_EFFECT = 17
 TITLE_DONE = 215      # title frames before space is taken (the last cue is at 201)
@@ -130,8 +130,7 @@ def main():
             print("the window did not appear")
             return 1
         p.focus()
-        log = FrameLog(frames)
-        keys = KeyScript(XKeys(display.name), log)
+        keys = KeyScript(display, frames)
         presses = []
         base = TITLE_DONE
         try:
@@ -144,10 +143,10 @@ def main():
                 keys.hold(base + 100, "F2")
                 keys.hold(base + 103)
                 base += ROUND
-            log.wait_for_frame(base - ROUND + 140, 30)
+            keys.wait_for_frame(base - ROUND + 140, 30)
         except RuntimeError as e:
             print("%s: program status %s, %d frames, stderr %r" %
-                  (e, p.process.poll(), len(log.presents()), p.stderr()[-300:]))
+                  (e, p.process.poll(), len(keys.presents()), p.stderr()[-300:]))
             return 1
         streams = subprocess.run(["pactl", "--server", pulse.server, "list", "sink-inputs"],
                                  env=pulse.env, capture_output=True, text=True).stdout
@@ -158,8 +157,12 @@ def main():
         p.wait(10)
         rec.stop()
 
-        presents = log.presents()
-        script, slack = keys.replay_script(presents)
+        presents = keys.presents()
+        script = keys.replay_script(presents)
+        # How close a key change came to the moment a frame's wait pumps it
+        # (a change across one is written down for the wrong frame).
+        slack = min(presents[sum(1 for p in presents if p <= before)] - after
+                    for before, after, _ in keys.changes)
         script_path = os.path.join(work, "keys.input")
         with open(script_path, "w") as f:
             f.write(script)
@@ -194,7 +197,7 @@ def main():
         return 0
     finally:
         if keys:
-            keys.keys.close()
+            keys.close()
         if p:
             p.stop()
         if rec:

@@ -4,15 +4,14 @@
     run_e2e_sound.py --zorrit PATH --replay PATH --sounds DIR
 
 Under Xvfb, against a private PulseAudio whose null sink's monitor is
-recorded (sound_server.py), the real program plays a key script: the title's
-cues, a start, strikes and wall taps, a pause, a game over. The keys are sent
-between frames and the frames they reached written down, so the replay
-tool's capture of that script is what the game mixed. Checked: every effect
-in the recording against the capture, and the music between the effects;
-minimised on the game-over screen the music stops, and comes back from where
-it stopped; the server killed mid-game, the game keeps 50 frames a second
-without spinning and quits with 0; with no server at all it plays, silent.
-Exit status: 0 all passed, 1 a check failed, 77 a tool is missing (skipped).
+recorded (sound_server.py), the program plays a key script: the title's cues,
+a start, strikes and wall taps, a pause, a game over. The frames the keys
+reached are written down, so the replay tool's capture of that script is what
+the game mixed. Checked: each effect in the recording against the capture,
+the music between them; minimised on the game-over screen the music stops and
+comes back from where it stopped; the server killed mid-game, the game keeps
+50 frames a second without spinning and quits with 0; with no server at all
+it plays, silent. Exit status: 0 passed, 1 a check failed, 77 skipped.
 """
 import argparse
 import json
@@ -27,8 +26,7 @@ sys.dont_write_bytecode = True  # nothing written beside the sources
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from e2e_support import check, missing_tool, summary, wait_for  # noqa: E402
 from run_e2e import Display, XProgram  # noqa: E402
-from sound_server import (RATE, FrameLog, KeyScript, PulseServer, Recorder, XKeys,  # noqa: E402
-                          read_wave_u8, tools_missing)
+from sound_server import RATE, KeyScript, PulseServer, Recorder, read_wave_u8, tools_missing  # noqa: E402
 try:
     import numpy
 except ImportError:
@@ -43,11 +41,11 @@ PLAN = [(215, "space"), (218,), (300, "Left"), (320,), (344, "Down"), (369,), (3
 # The replay mixes in steps of a frame: frame F's effects start at sample
 # due(F - 1) of its capture. The device mixes in blocks of its own, so each
 # effect starts late by its own part of a block while the music runs on
-# unbroken, and no one shift aligns a window where both sound. The recording
-# is taken apart as the mixer put it together: each run of one music piece is
-# followed a second at a time (which also gives the path's gain) and taken
+# unbroken: no one shift aligns a window where both sound. So the recording
+# is taken apart as the mixer put it together: each run of one music piece
+# is followed a second at a time (which also gives the path's gain) and taken
 # away; then each frame's effects (an event) are found at their own shift,
-# with every other event placed at the shift found for it.
+# every other event placed at the shift found for it.
 
 
 def due(frame):
@@ -80,23 +78,7 @@ def replay(args, work, script, frames):
         f.write(script)
     subprocess.run([args.replay, "--input", path + ".input", "--frames", str(frames),
                     "--trace", path + ".trace", "--audio", path + ".wav"], check=True, timeout=60)
-    trace = {d["frame"]: d for d in map(json.loads, open(path + ".trace"))}
-    return trace, read_wave_u8(path + ".wav")
-
-
-def music_runs(trace, last):
-    """[[piece, first frame, frame after the last]]: the stretches in which one
-    piece is current (frames without a trace line, paused, keep the state)."""
-    runs, state = [], [0, 0]
-    for frame in range(1, last + 1):
-        now = trace[frame]["music"] if frame in trace else state
-        if now != state:
-            if state[0]:
-                runs[-1][2] = frame
-            if now[0]:
-                runs.append([now[1], frame, last + 1])
-            state = now
-    return runs
+    return {d["frame"]: d for d in map(json.loads, open(path + ".trace"))}, read_wave_u8(path + ".wav")
 
 
 class Events:
@@ -106,57 +88,57 @@ class Events:
     def __init__(self, trace, last, effects):
         self.events = [(f, trace[f]["effects"]) for f in sorted(trace)
                        if f <= last and trace[f]["effects"]]
-        self.effects = effects
         self.starts = [due(f - 1) for f, _ in self.events]
+        self.sounds, self.cut_short = [], []
+        for k, (_, es) in enumerate(self.events):
+            out, short = numpy.zeros(max(len(effects[e]) for e in es)), False
+            for e in es:
+                n = len(effects[e])
+                j = next((j for j in range(k + 1, len(self.events)) if e in self.events[j][1]), None)
+                if j is not None:
+                    gap = self.starts[j] - self.starts[k]
+                    short, n = short or gap < min(n, 441), min(n, gap)
+                out[:n] += effects[e][:n]
+            self.sounds.append(out)
+            # Restarted within two frames: heard inside the restarting event's window.
+            self.cut_short.append(short)
 
-    def restart(self, k, e):
-        return next((j for j in range(k + 1, len(self.events)) if e in self.events[j][1]), None)
-
-    def cut_short(self, k):
-        """Whether a later event restarts one of event k's effects within two
-        frames: event k is then heard inside that event's window."""
-        return any(j is not None and self.starts[j] - self.starts[k] < min(len(self.effects[e]), 441)
-                   for e, j in ((e, self.restart(k, e)) for e in self.events[k][1]))
-
-    def sound(self, k, shifts):
-        """Event k's samples; with shifts (one an event) a cut by a restart
-        moves with the restarting event."""
-        out = numpy.zeros(max(len(self.effects[e]) for e in self.events[k][1]))
-        for e in self.events[k][1]:
-            n, j = len(self.effects[e]), self.restart(k, e)
-            if j is not None:
-                cut = self.starts[j] - self.starts[k] + (shifts[j] - shifts[k] if shifts else 0)
-                n = max(0, min(n, cut))
-            out[:n] += self.effects[e][:n]
-        return out
-
-    def placed(self, length, shifts, leave_out):
+    def placed(self, length, shifts, leave_out=None):
         """Every event's sound but one, each at its shift."""
         total = numpy.zeros(length)
-        for k in range(len(self.events)):
-            s, a = self.sound(k, shifts), self.starts[k] + (shifts[k] if shifts else 0)
+        for k, s in enumerate(self.sounds):
+            a = self.starts[k] + shifts[k]
             lo, hi = max(0, a), min(length, a + len(s))
             if k != leave_out and lo < hi:
                 total[lo:hi] += s[lo - a:hi - a]
         return total
 
 
-def compare(args, work, log, keys, rec, moments):
+def compare(args, work, keys, rec, moments):
     """The recording against the replay of the keys the game really saw."""
-    presents = log.presents()
+    presents = keys.presents()
     last = sum(1 for p in presents if p <= moments["unmap"]) - 1
-    trace, capture = replay(args, work, keys.replay_script(presents)[0], last)
+    trace, capture = replay(args, work, keys.replay_script(presents), last)
     pieces = [read_wave_u8(os.path.join(args.sounds, "bgm%d.wav" % n)) for n in (1, 2)]
     ev = Events(trace, last, {e: read_wave_u8(os.path.join(args.sounds, "se%02d.wav" % (e - 10)))
                               for e in range(11, 23)})
-    runs, track, position, run_starts = music_runs(trace, last), numpy.zeros(len(capture)), [0, 0], []
-    for piece, first, after in runs:  # the replay's music: each piece resumes where it stopped
-        a, b, n = due(first - 1), min(due(after - 1), len(capture)), len(pieces[piece])
-        run_starts.append(position[piece])
-        track[a:b] = pieces[piece][(position[piece] + numpy.arange(b - a)) % n]
-        position[piece] = (position[piece] + b - a) % n
+    # The runs of one piece (frames without a trace line, paused, keep the
+    # state), and the replay's music: a piece resumes where it stopped.
+    runs, state, track, position = [], [0, 0], numpy.zeros(len(capture)), [0, 0]
+    for frame in range(1, last + 2):
+        now = trace[frame]["music"] if frame in trace and frame <= last else state
+        if now != state or frame == last + 1:
+            if state[0] and runs:
+                piece, first, where = runs[-1]
+                a, b, n = due(first - 1), min(due(frame - 1), len(capture)), len(pieces[piece])
+                track[a:b] = pieces[piece][(where + numpy.arange(b - a)) % n]
+                position[piece] = (where + b - a) % n
+                runs[-1].append(frame)
+            if now[0] and frame <= last:
+                runs.append([now[1], frame, position[now[1]]])
+            state = now
     replay_effects = capture - track
-    check(numpy.abs(replay_effects - ev.placed(len(capture), None, None)).max() <= 1,
+    check(numpy.abs(replay_effects - ev.placed(len(capture), [0] * len(ev.events))).max() <= 1,
           "the replay's capture is its music and its effects, sample for sample")
     seen = {e for _, es in ev.events for e in es}
     check(seen >= {11, 14, 16, 17, 18, 19, 20, 21, 22}, "the script plays the title cues, a start, "
@@ -167,46 +149,43 @@ def compare(args, work, log, keys, rec, moments):
     signal, t0 = rec.samples(), rec.time_of_sample()
     f0, s0 = ev.events[0][0], ev.starts[0]
     guess = int(round((presents[f0 - 1] - t0) * RATE)) - s0
-    _, shift0 = best_shift(signal, ev.sound(0, None)[:int(0.3 * RATE)], s0, guess, int(0.15 * RATE))
+    _, shift0 = best_shift(signal, ev.sounds[0][:int(0.3 * RATE)], s0, guess, int(0.15 * RATE))
 
     def predicted(frame):
-        real = presents[frame - 1] - presents[f0 - 1]
-        return shift0 + int(round(real * RATE - (due(frame - 1) - s0)))
+        return shift0 + int(round((presents[frame - 1] - presents[f0 - 1]) * RATE - due(frame - 1) + s0))
 
     # The music, each run found a second at a time (a late device block
     # shifts what follows), and the gain of the path (16-bit over 8-bit).
     music, gains, found = numpy.zeros(len(signal)), [], []
-    for (piece, first, after), start_pos in zip(runs, run_starts):
+    for piece, first, where, after in runs:
         length = int((presents[min(after, len(presents)) - 1] - presents[first - 1]) * RATE)
-        notes = pieces[piece][(start_pos + numpy.arange(length)) % len(pieces[piece])]
-        base, shift, span, parts = due(first - 1), predicted(first), 600, []
+        notes = pieces[piece][(where + numpy.arange(length)) % len(pieces[piece])]
+        shift, span = predicted(first), 600
         for a in range(0, length - RATE // 4, RATE):
             b = min(length, a + RATE)
-            v, shift = best_shift(signal, notes[a:b], base + a, shift, span)
-            span, begin = 300, base + a + shift
-            if v < -1:
-                continue  # not inside the recording
-            gains.append((signal[begin:begin + b - a] * notes[a:b]).sum() / (notes[a:b] ** 2).sum())
-            music[begin:begin + b - a] = notes[a:b]
-            parts.append((begin, notes[a:b]))
-        found.append((piece, parts))
+            v, shift = best_shift(signal, notes[a:b], due(first - 1) + a, shift, span)
+            span, begin = 300, due(first - 1) + a + shift
+            if v >= -1:  # inside the recording
+                gains.append((signal[begin:begin + b - a] * notes[a:b]).sum() / (notes[a:b] ** 2).sum())
+                music[begin:begin + b - a] = notes[a:b]
+                found.append((piece, begin, notes[a:b]))
     gain = float(numpy.median(gains))
     heard = signal / gain - music
 
-    # The effects, event by event, each over at least 40 ms (a click is
-    # compared with the quiet after it) and at most 300 ms.
+    # The effects, event by event, each over 40 ms (a click is compared with
+    # the quiet after it) to 300 ms, then pooled: every event must be there
+    # (a missing one leaves its window near 0, a block lost to a stall lowers
+    # one a little).
     shifts, windows = [predicted(f) for f, _ in ev.events], {}
     for sweep in range(3):
         for k, (frame, _) in enumerate(ev.events):
-            if ev.cut_short(k):
+            if ev.cut_short[k]:
                 continue
-            start, n = ev.starts[k], min(max(len(ev.sound(k, None)), int(0.04 * RATE)), int(0.3 * RATE))
-            reference = (replay_effects - ev.placed(len(capture), None, k))[start:start + n]
+            start, n = ev.starts[k], min(max(len(ev.sounds[k]), int(0.04 * RATE)), int(0.3 * RATE))
+            reference = (replay_effects - ev.placed(len(capture), [0] * len(shifts), k))[start:start + n]
             target = heard - ev.placed(len(signal), shifts, k)
             v, shifts[k] = best_shift(target, reference, start, predicted(frame), int(0.06 * RATE))
             windows[k] = (v, target[start + shifts[k]:start + shifts[k] + n], reference)
-    # Pooled over all windows, and every event there (a missing effect leaves
-    # its window near 0; a device block lost to a stall lowers one a little).
     pooled = ncc(*(numpy.concatenate([w[i] for w in windows.values()]) for i in (1, 2)))
     worst = min(w[0] for w in windows.values())
     check(len(windows) >= 15 and pooled >= 0.9 and worst >= 0.5, "the effects match the replay: "
@@ -214,20 +193,20 @@ def compare(args, work, log, keys, rec, moments):
 
     # The music where no effect sounds, pooled: music that stops or jumps for
     # a second pulls it below the mark.
-    busy = ev.placed(len(signal), shifts, None) != 0
-    for piece, parts in found:
+    busy = ev.placed(len(signal), shifts) != 0
+    for piece in (0, 1):
         pairs = [(signal[b:b + len(x)][~busy[b:b + len(x)]] / gain, x[~busy[b:b + len(x)]])
-                 for b, x in parts]
+                 for p, b, x in found if p == piece]
         pairs = [p for p in pairs if len(p[1]) >= RATE // 10]
         v = ncc(*(numpy.concatenate(x) for x in zip(*pairs))) if pairs else 0.0
         check(v >= 0.9, "the %s music runs on between the effects: ncc %.3f over %d s"
               % (("play", "game-over")[piece], v, len(pairs)))
 
-    # Minimised on the game-over screen: silence, then the music from where it stopped.
-    if not check(any(piece == 1 for piece, _ in found), "the game-over music was found"):
-        return
-    delay = (shift0 - guess) / RATE
-    unmap, remap = (int(round((moments[m] - t0 + delay) * RATE)) for m in ("unmap", "map"))
+    # Minimised on the game-over screen: silence, then the music from where it
+    # stopped: where the piece stood at the stop, from the 0.4 s before it,
+    # and the 0.4 s after the resumption must go on from there (a block lost
+    # at either edge moves it by a few ms; a restart is more than 0.2 s away).
+    unmap, remap = (int(round((moments[m] - t0) * RATE)) + shift0 - guess for m in ("unmap", "map"))
     block, span, piece = int(0.005 * RATE), int(0.4 * RATE), pieces[1]
 
     def level(a, b):
@@ -242,12 +221,8 @@ def compare(args, work, log, keys, rec, moments):
         stop += block
     while resume < len(signal) and level(resume, resume + block) < 0.1 * before:
         resume += block
-    # Where the piece stood at the stop, from the 0.4 s before it; the 0.4 s
-    # after the resumption must go on from there (a block lost at either edge
-    # moves it by a few ms; a restart comes back from more than 0.2 s away).
     loop, length = numpy.concatenate([piece] * 3), len(piece)
-    u, q = best_shift(loop, signal[stop - block - span:stop - block] / gain, 0, length // 2,
-                      length // 2)
+    u, q = best_shift(loop, signal[stop - block - span:stop - block] / gain, 0, length // 2, length // 2)
     stopped_at = (q + span + block) % length
     v, _ = best_shift(loop, signal[resume + block:resume + block + span] / gain,
                       length + stopped_at + block, 0, int(0.06 * RATE))
@@ -261,45 +236,37 @@ def cpu_seconds(pid):
     return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
 
 
-def frame_rate(presents, start, end):
-    """(frames a second, longest gap in s) between two monotonic times."""
-    inside = [t for t in presents if start <= t <= end]
-    if len(inside) < 2:
-        return 0.0, end - start
-    return (len(inside) - 1) / (inside[-1] - inside[0]), max(b - a for a, b in zip(inside, inside[1:]))
-
-
-def quit_twice(p):
+def plays_on(p, presents, start, what):
+    """The game goes on at 50 frames a second (no gap over half a second)
+    from `start`, then quits with 0 on Escape twice."""
+    inside = [t for t in presents if t >= start]
+    rate = (len(inside) - 1) / (inside[-1] - inside[0]) if len(inside) > 1 else 0
+    gap = max([b - a for a, b in zip(inside, inside[1:])] or [1])
+    check(p.process.poll() is None and 40 <= rate <= 60 and gap < 0.5, "%s: the game goes on at "
+          "%.1f frames a second (longest gap %.0f ms)" % (what, rate, gap * 1000))
     p.key("Escape")
     time.sleep(0.3)
     p.key("Escape")
-    return p.wait(10)
+    check(p.wait(10) == 0, "%s: Escape twice quits with status 0" % what)
 
 
-def sound_run(args, display, work, conf):
+def sound_run(args, display, work, env):
     # Minimised half a loop of the game-over music after the planned game over.
     trace, _ = replay(args, work, "".join("%d %s\n" % (f, " ".join(k.lower() for k in keys))
                                           for f, *keys in PLAN), 900)
     overs = [f for f in sorted(trace) if 16 in trace[f]["effects"]]
-    if not check(overs, "the planned script ends in a game over"):
-        return
     pulse = PulseServer()
-    rec = keys = p = None
+    rec, p, keys = Recorder(pulse), None, None
     try:
-        rec = Recorder(pulse)
-        if not check(wait_for(rec.started, 10), "the monitor of the null sink is recorded"):
-            return
-        frames = os.path.join(work, "presents")
-        p = XProgram(args, display, {"PULSE_SERVER": pulse.server, "PULSE_CLIENTCONFIG": conf,
-                                     "SDL_AUDIODRIVER": "pulseaudio", "ZORRIT_FRAME_LOG": frames})
+        check(wait_for(rec.started, 10), "the monitor of the null sink is recorded")
+        p = XProgram(args, display, dict(env, PULSE_SERVER=pulse.server))
         if not check(p.find_window() is not None, "sound run: the window appears"):
             return
         p.focus()
-        log = FrameLog(frames)
-        keys = KeyScript(XKeys(display.name), log)
+        keys = KeyScript(display, env["ZORRIT_FRAME_LOG"])
         for frame, *names in PLAN:
             keys.hold(frame, *names)
-        keys.at_frame(overs[0] + 50)
+        keys.wait_for_frame(overs[0] + 50, 30)
         moments = {"unmap": time.monotonic()}
         p.tool("xdotool", "windowunmap", "--sync", p.window)
         time.sleep(1.0)
@@ -307,7 +274,7 @@ def sound_run(args, display, work, conf):
         p.tool("xdotool", "windowmap", "--sync", p.window)
         p.focus()
         time.sleep(1.0)
-        n = len(log.presents())
+        n = len(keys.presents())
         keys.hold(n + 2, "space")
         keys.hold(n + 5)
         time.sleep(0.5)
@@ -316,44 +283,14 @@ def sound_run(args, display, work, conf):
         killed, cpu = time.monotonic(), cpu_seconds(p.process.pid)
         time.sleep(2.0)
         share = (cpu_seconds(p.process.pid) - cpu) / (time.monotonic() - killed)
-        rate, gap = frame_rate(log.presents(), killed - 0.1, time.monotonic())
-        check(p.process.poll() is None and 40 <= rate <= 60 and gap < 0.5 and share < 0.5,
-              "server killed: the game goes on at %.1f frames a second (longest gap %.0f ms) "
-              "taking %.0f %% of a core" % (rate, gap * 1000, share * 100))
-        check(quit_twice(p) == 0, "server killed: Escape twice quits with status 0")
+        check(share < 0.5, "server killed: the game does not spin (%.0f %% of a core)" % (share * 100))
+        plays_on(p, keys.presents(), killed - 0.1, "server killed")
         rec.stop()
-        compare(args, work, log, keys, rec, moments)
+        compare(args, work, keys, rec, moments)
     finally:
-        if keys:
-            keys.keys.close()
-        for helper in (p, rec, pulse):
+        for helper in (keys and keys.close, p and p.stop, rec.stop, pulse.stop):
             if helper:
-                helper.stop()
-
-
-def no_server_run(args, display, work, conf):
-    """No daemon anywhere this client may look: the game runs silent."""
-    frames = os.path.join(work, "presents-silent")
-    p = XProgram(args, display, {"SDL_AUDIODRIVER": "pulseaudio", "ZORRIT_FRAME_LOG": frames,
-                                 "PULSE_CLIENTCONFIG": conf, "PULSE_SERVER": None})
-    keys = None
-    try:
-        if not check(p.find_window() is not None, "no sound server: the window appears"):
-            return
-        p.focus()
-        log = FrameLog(frames)
-        keys = KeyScript(XKeys(display.name), log)
-        keys.hold(215, "space")
-        keys.hold(218)
-        presents = log.wait_for_frame(330, 10) or [0] * 221
-        rate, gap = frame_rate(presents, presents[220], presents[-1])
-        check(40 <= rate <= 60 and gap < 0.5, "no sound server: the game starts and plays "
-              "(%.1f frames a second)" % rate)
-        check(quit_twice(p) == 0, "no sound server: Escape twice quits with status 0")
-    finally:
-        if keys:
-            keys.keys.close()
-        p.stop()
+                helper()
 
 
 def main():
@@ -367,13 +304,25 @@ def main():
         print("skipped: python3-numpy is not installed")
         return 77
     work = tempfile.mkdtemp(prefix="zorrit-e2e-sound-")
-    conf = os.path.join(work, "client.conf")  # never start a daemon of its own
-    with open(conf, "w") as f:
-        f.write("autospawn = no\n")
+    with open(os.path.join(work, "client.conf"), "w") as f:
+        f.write("autospawn = no\n")  # a client never starts a daemon of its own
+    env = {"SDL_AUDIODRIVER": "pulseaudio", "PULSE_CLIENTCONFIG": os.path.join(work, "client.conf"),
+           "ZORRIT_FRAME_LOG": os.path.join(work, "presents-silent")}
     display = Display()
     try:
-        no_server_run(args, display, work, conf)
-        sound_run(args, display, work, conf)
+        # No daemon anywhere this client may look: the game starts and plays, silent.
+        p = XProgram(args, display, dict(env, PULSE_SERVER=None))
+        keys = KeyScript(display, env["ZORRIT_FRAME_LOG"])
+        try:
+            if check(p.find_window() is not None, "no sound server: the window appears"):
+                p.focus()
+                keys.hold(215, "space")
+                keys.hold(218)
+                plays_on(p, keys.wait_for_frame(330, 10) or [], time.monotonic() - 2, "no sound server")
+        finally:
+            keys.close()
+            p.stop()
+        sound_run(args, display, work, dict(env, ZORRIT_FRAME_LOG=os.path.join(work, "presents")))
     finally:
         display.close()
         shutil.rmtree(work, ignore_errors=True)

@@ -1,15 +1,11 @@
 #!/usr/bin/env python3
-"""The desktop program as a native Wayland client, end to end.
-
+"""The desktop program as a native Wayland client, end to end:
     run_wayland.py --zorrit PATH --sheet PATH --app-id ID
-
-A private headless sway (no input devices, software rendering) runs the real
-program without SDL_VIDEODRIVER and with an X server beside it (an Xvfb for
-XWayland), as on a player's Wayland session: wtype types (a virtual
-keyboard), grim takes pictures and swaymsg reads the window's title, size,
-focus and urgency. A compositor without a seat (headless weston) must not
-crash the program. Every wait is bounded. Exit status: 0 all passed, 1 a
-check failed, 77 the Wayland tools are missing (skipped).
+A private headless sway (no input devices, software rendering) runs it with
+no SDL_VIDEODRIVER and an X server beside it (an Xvfb for XWayland), as a
+player's session would: wtype types, grim takes pictures, swaymsg reads the
+window's title, size, focus and urgency. A compositor without a seat
+(headless weston) must not crash it. Exit status 77: tools missing (skipped).
 """
 import argparse
 import glob
@@ -43,10 +39,8 @@ def private_runtime(prefix):
 
 
 def compositor_env(runtime):
-    env = dict(os.environ, XDG_RUNTIME_DIR=runtime)
-    for name in ("WAYLAND_DISPLAY", "DISPLAY", "SWAYSOCK", "I3SOCK"):
-        env.pop(name, None)
-    return env
+    return {k: v for k, v in dict(os.environ, XDG_RUNTIME_DIR=runtime).items()
+            if k not in ("WAYLAND_DISPLAY", "DISPLAY", "SWAYSOCK", "I3SOCK")}
 
 
 class Sway:
@@ -82,8 +76,7 @@ class Sway:
                            capture_output=True, text=True, timeout=10)
         return (json.loads(r.stdout) if r.stdout.strip() else {}) if r.returncode == 0 else None
 
-    def command(self, text):
-        return self.msg(text)
+    command = msg
 
     def views(self):
         """Every window in the tree."""
@@ -108,13 +101,11 @@ class WaylandProgram(Program):
         self.sway = sway
 
     def view(self):
-        return next((v for v in self.sway.views() if v.get("pid") == self.process.pid), None)
+        return next((v for v in self.sway.views() if v.get("pid") == self.process.pid), {})
 
     def find_window(self, timeout=8):
-        def shown():
-            v = self.view()
-            return v if v and v.get("visible") and v["window_rect"]["width"] > 0 else None
-        return wait_for(shown, timeout, 0.05)
+        return wait_for(lambda: (lambda v: v if v.get("visible") and v["window_rect"]["width"] else None)(
+            self.view()), timeout, 0.05)
 
     def shot(self, name="shot"):
         v, path = self.view(), os.path.join(self.runtime, name + ".ppm")
@@ -146,14 +137,11 @@ def main_run(args, sway, sheet, x_display):
         view = p.find_window()
         if not check(view is not None, "the window appears (a Wayland toplevel)"):
             return
-        check(view.get("shell") == "xdg_shell", "a native Wayland window, not XWayland (%s)"
-              % view.get("shell"))
-        check((view.get("name"), view.get("app_id")) == (CAPTION, args.app_id),
-              "caption and app_id (%r, %r)" % (view.get("name"), view.get("app_id")))
-        size = view["window_rect"]
-        check((size["width"], size["height"], view.get("type")) == (CLIENT_W, CLIENT_H, "floating_con"),
-              "content is %d x %d, fixed: a tiling compositor lets it float (%d x %d, %s)"
-              % (CLIENT_W, CLIENT_H, size["width"], size["height"], view.get("type")))
+        # A native window (not XWayland) of fixed size: a tiling compositor lets it float.
+        seen = (view.get("shell"), view.get("name"), view.get("app_id"), view["window_rect"]["width"],
+                view["window_rect"]["height"], view.get("type"))
+        check(seen == ("xdg_shell", CAPTION, args.app_id, CLIENT_W, CLIENT_H, "floating_con"),
+              "an xdg_shell window with caption, app_id and size, floating %s" % (seen,))
         def logo():
             s = p.shot()
             return s is not None and logo_problems(s) == []
@@ -164,8 +152,8 @@ def main_run(args, sway, sheet, x_display):
         check(black_share(title) < 0.98, "the title is drawn")
         # Server-side decorations are agreed on after the window is mapped.
         view = p.view()
-        check(view.get("border") == "normal" and view.get("deco_rect", {}).get("height", 0) > 0
-              and view.get("focused"), "decorated by the compositor (a title bar) and focused")
+        check(view.get("border") == "normal" and view.get("deco_rect", {}).get("height") and
+              view.get("focused"), "decorated by the compositor (a title bar) and focused")
         p.key("space")
 
         def differs_from_title():
@@ -191,12 +179,11 @@ def main_run(args, sway, sheet, x_display):
         # window urgent, told to it focuses it.
         sway.command("workspace 2")
         second = p.second_copy()
-        check(second.returncode == 0 and not second.stderr and
-              wait_for(lambda: (p.view() or {}).get("urgent"), 3),
+        check(second.returncode == 0 and not second.stderr and wait_for(lambda: p.view().get("urgent"), 3),
               "a second copy exits with 0 silently, and the first asks for attention")
         sway.command("focus_on_window_activation focus")
         second = p.second_copy()
-        check(second.returncode == 0 and wait_for(lambda: (p.view() or {}).get("focused"), 3),
+        check(second.returncode == 0 and wait_for(lambda: p.view().get("focused"), 3),
               "a second copy brings the first to the front (sway told to focus it)")
 
         # Escape: the overlay, and the game stands still; Escape again quits.
