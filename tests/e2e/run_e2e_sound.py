@@ -1,17 +1,12 @@
 #!/usr/bin/env python3
-"""The desktop program's sound through a real sound server, end to end.
-
+"""The desktop program's sound through a real sound server, end to end:
     run_e2e_sound.py --zorrit PATH --replay PATH --sounds DIR
-
 Under Xvfb, against a private PulseAudio whose null sink's monitor is
-recorded (sound_server.py), the program plays a key script: the title's cues,
-a start, strikes and wall taps, a pause, a game over. The frames the keys
-reached are written down, so the replay tool's capture of that script is what
-the game mixed. Checked: each effect in the recording against the capture,
-the music between them; minimised on the game-over screen the music stops and
-comes back from where it stopped; the server killed mid-game, the game keeps
-50 frames a second without spinning and quits with 0; with no server at all
-it plays, silent. Exit status: 0 passed, 1 a check failed, 77 skipped.
+recorded (sound_server.py), the program plays a key script; the replay tool's
+capture of the keys as the game saw them is what it mixed. Checked: the
+recording's effects and music against the capture; minimised, the music
+stops and comes back from where it stopped; the server killed, the game plays
+on without spinning and quits with 0; with no server at all it plays, silent.
 """
 import argparse
 import json
@@ -38,14 +33,12 @@ except ImportError:
 PLAN = [(215, "space"), (218,), (300, "Left"), (320,), (344, "Down"), (369,), (384, "Up"),
         (398,), (407, "Up", "Right"), (425,), (437, "Escape"), (440,), (467, "F1"), (470,)]
 
-# The replay mixes in steps of a frame: frame F's effects start at sample
-# due(F - 1) of its capture. The device mixes in blocks of its own, so each
-# effect starts late by its own part of a block while the music runs on
-# unbroken: no one shift aligns a window where both sound. So the recording
-# is taken apart as the mixer put it together: each run of one music piece
-# is followed a second at a time (which also gives the path's gain) and taken
-# away; then each frame's effects (an event) are found at their own shift,
-# every other event placed at the shift found for it.
+# The replay mixes a frame at a time: frame F's effects start at sample
+# due(F - 1) of its capture. The device mixes in blocks, so each effect starts
+# late by its own part of a block while the music runs on: the recording is
+# taken apart as the mixer put it together, the music followed a second at a
+# time and taken away, each frame's effects (an event) found at their own
+# shift with every other event placed at the shift found for it.
 
 
 def due(frame):
@@ -137,12 +130,11 @@ def compare(args, work, keys, rec, moments):
             if now[0] and frame <= last:
                 runs.append([now[1], frame, position[now[1]]])
             state = now
-    replay_effects = capture - track
-    check(numpy.abs(replay_effects - ev.placed(len(capture), [0] * len(ev.events))).max() <= 1,
-          "the replay's capture is its music and its effects, sample for sample")
-    seen = {e for _, es in ev.events for e in es}
-    check(seen >= {11, 14, 16, 17, 18, 19, 20, 21, 22}, "the script plays the title cues, a start, "
-          "strikes, wall taps and a game over (effects %s)" % sorted(seen))
+    replay_effects, seen = capture - track, {e for _, es in ev.events for e in es}
+    check(seen >= {11, 14, 16, 17, 18, 19, 20, 21, 22} and numpy.abs(
+        replay_effects - ev.placed(len(capture), [0] * len(ev.events))).max() <= 1,
+          "the replay plays title cues, a start, strikes, wall taps and a game over (%s), and its "
+          "capture is their sound and the music's, sample for sample" % sorted(seen))
 
     # Where the recording stands against the frames: the first title cue,
     # found within 150 ms of where the recorder's clock puts it.
@@ -172,10 +164,8 @@ def compare(args, work, keys, rec, moments):
     gain = float(numpy.median(gains))
     heard = signal / gain - music
 
-    # The effects, event by event, each over 40 ms (a click is compared with
-    # the quiet after it) to 300 ms, then pooled: every event must be there
-    # (a missing one leaves its window near 0, a block lost to a stall lowers
-    # one a little).
+    # The effects, each over 40 ms (a click with the quiet after it) to 300 ms,
+    # pooled; a missing one leaves its window near 0.
     shifts, windows = [predicted(f) for f, _ in ev.events], {}
     for sweep in range(3):
         for k, (frame, _) in enumerate(ev.events):
@@ -191,8 +181,7 @@ def compare(args, work, keys, rec, moments):
     check(len(windows) >= 15 and pooled >= 0.9 and worst >= 0.5, "the effects match the replay: "
           "ncc %.3f over %d events (lowest %.3f)" % (pooled, len(windows), worst))
 
-    # The music where no effect sounds, pooled: music that stops or jumps for
-    # a second pulls it below the mark.
+    # The music where no effect sounds: one that stops or jumps pulls it down.
     busy = ev.placed(len(signal), shifts) != 0
     for piece in (0, 1):
         pairs = [(signal[b:b + len(x)][~busy[b:b + len(x)]] / gain, x[~busy[b:b + len(x)]])
@@ -202,10 +191,8 @@ def compare(args, work, keys, rec, moments):
         check(v >= 0.9, "the %s music runs on between the effects: ncc %.3f over %d s"
               % (("play", "game-over")[piece], v, len(pairs)))
 
-    # Minimised on the game-over screen: silence, then the music from where it
-    # stopped: where the piece stood at the stop, from the 0.4 s before it,
-    # and the 0.4 s after the resumption must go on from there (a block lost
-    # at either edge moves it by a few ms; a restart is more than 0.2 s away).
+    # Minimised on the game-over screen: silence, then the music goes on from
+    # where the 0.4 s before the stop put it (a restart is over 0.2 s away).
     unmap, remap = (int(round((moments[m] - t0) * RATE)) + shift0 - guess for m in ("unmap", "map"))
     block, span, piece = int(0.005 * RATE), int(0.4 * RATE), pieces[1]
 
@@ -229,11 +216,6 @@ def compare(args, work, keys, rec, moments):
     check(min(u, v) >= 0.9 and 0.2 * RATE < stopped_at < length - 0.2 * RATE,
           "restoring the window resumes the music where it stopped (ncc %.3f and %.3f, stopped "
           "%.2f s into its loop)" % (u, v, stopped_at / RATE))
-
-
-def cpu_seconds(pid):
-    fields = open("/proc/%d/stat" % pid).read().rsplit(")", 1)[1].split()
-    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
 
 
 def plays_on(p, presents, start, what):
@@ -280,9 +262,11 @@ def sound_run(args, display, work, env):
         time.sleep(0.5)
 
         pulse.kill()  # in the middle of the game
-        killed, cpu = time.monotonic(), cpu_seconds(p.process.pid)
+        stat = "/proc/%d/stat" % p.process.pid
+        cpu = lambda: sum(map(int, open(stat).read().rsplit(")")[1].split()[11:13]))  # noqa: E731
+        ticks, killed = cpu(), time.monotonic()
         time.sleep(2.0)
-        share = (cpu_seconds(p.process.pid) - cpu) / (time.monotonic() - killed)
+        share = (cpu() - ticks) / os.sysconf("SC_CLK_TCK") / (time.monotonic() - killed)
         check(share < 0.5, "server killed: the game does not spin (%.0f %% of a core)" % (share * 100))
         plays_on(p, keys.presents(), killed - 0.1, "server killed")
         rec.stop()

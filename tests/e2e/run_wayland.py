@@ -53,9 +53,8 @@ class Sway:
             f.write("output HEADLESS-1 resolution 1024x768\nxwayland disable\n")
         env = dict(compositor_env(self.runtime), WLR_BACKENDS="headless",
                    WLR_LIBINPUT_NO_DEVICES="1", WLR_RENDERER="pixman")
-        self.log = open(os.path.join(self.runtime, "sway.log"), "w+")
         self.process = subprocess.Popen(as_owner + ["sway", "-c", config], env=env,
-                                        stdout=self.log, stderr=subprocess.STDOUT)
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
         def ready():
             sockets = [p for p in glob.glob(os.path.join(self.runtime, "wayland-*"))
@@ -64,8 +63,7 @@ class Sway:
             return sockets and self.ipc and self.msg("-t", "get_version") is not None and sockets[0]
         self.wayland = wait_for(ready, 15, 0.1)
         if not self.wayland:
-            self.log.seek(0)
-            raise RuntimeError("sway did not start: " + self.log.read()[-600:])
+            raise RuntimeError("sway did not start (status %s)" % self.process.poll())
         # The tools reach it through these, the program through WAYLAND_DISPLAY only.
         self.env = dict(os.environ, WAYLAND_DISPLAY=self.wayland, SWAYSOCK=self.ipc)
         self.env.pop("DISPLAY", None)
@@ -78,19 +76,8 @@ class Sway:
 
     command = msg
 
-    def views(self):
-        """Every window in the tree."""
-        found, nodes = [], [self.msg("-t", "get_tree") or {}]
-        while nodes:
-            node = nodes.pop()
-            if node.get("pid") and node.get("type") in ("con", "floating_con"):
-                found.append(node)
-            nodes += node.get("nodes", []) + node.get("floating_nodes", [])
-        return found
-
     def close(self):
         end_process(self.process)
-        self.log.close()
         shutil.rmtree(self.runtime, ignore_errors=True)
 
 
@@ -101,7 +88,14 @@ class WaylandProgram(Program):
         self.sway = sway
 
     def view(self):
-        return next((v for v in self.sway.views() if v.get("pid") == self.process.pid), {})
+        """The program's window in sway's tree ({} when there is none)."""
+        nodes = [self.sway.msg("-t", "get_tree") or {}]
+        while nodes:
+            node = nodes.pop()
+            if node.get("pid") == self.process.pid and node.get("type") in ("con", "floating_con"):
+                return node
+            nodes += node.get("nodes", []) + node.get("floating_nodes", [])
+        return {}
 
     def find_window(self, timeout=8):
         return wait_for(lambda: (lambda v: v if v.get("visible") and v["window_rect"]["width"] else None)(
@@ -145,6 +139,7 @@ def main_run(args, sway, sheet, x_display):
         def logo():
             s = p.shot()
             return s is not None and logo_problems(s) == []
+
         check(wait_for(logo, 3, 0.02), "the logo is shown")
         wait_for(lambda: not logo(), 3, 0.02)
         time.sleep(4.3)
@@ -174,18 +169,6 @@ def main_run(args, sway, sheet, x_display):
                 break
         check(moved is not None and moved >= 8, "the right arrow moves the head right (%s)" % moved)
 
-        # A second copy leaves with 0 and asks for the first to be brought
-        # forward; how is the compositor's policy: sway's default marks the
-        # window urgent, told to it focuses it.
-        sway.command("workspace 2")
-        second = p.second_copy()
-        check(second.returncode == 0 and not second.stderr and wait_for(lambda: p.view().get("urgent"), 3),
-              "a second copy exits with 0 silently, and the first asks for attention")
-        sway.command("focus_on_window_activation focus")
-        second = p.second_copy()
-        check(second.returncode == 0 and wait_for(lambda: p.view().get("focused"), 3),
-              "a second copy brings the first to the front (sway told to focus it)")
-
         # Escape: the overlay, and the game stands still; Escape again quits.
         time.sleep(0.3)
         p.key("Escape")
@@ -196,8 +179,6 @@ def main_run(args, sway, sheet, x_display):
               "Escape opens the overlay and the game stands still")
         p.key("Escape")
         check(p.wait(5) == 0, "Escape twice ends the program with 0")
-        check(not {"aa", "ii"} & set(p.stderr().splitlines()),
-              "without a debugger activation changes write nothing (%r)" % p.stderr()[-200:])
     finally:
         p.stop()
 

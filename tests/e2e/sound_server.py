@@ -1,9 +1,6 @@
 """A private PulseAudio server with a null sink, a recorder of its monitor, and
-keys pressed through XTEST at known game frames: shared by the sound
-end-to-end test and bench/audio_latency. The daemon keeps to one temporary
-folder, loads no default script (-n) and serves one socket there; it runs as
-root too (--system=no).
-"""
+keys pressed at known game frames: for the sound end-to-end test and
+bench/audio_latency."""
 import ctypes
 import os
 import shutil
@@ -24,7 +21,8 @@ def tools_missing():
 
 
 class PulseServer:
-    """pulseaudio -n with the null sink "zorrit" as its default sink."""
+    """pulseaudio -n (no default script) with the null sink "zorrit" as its
+    default, kept to one temporary folder; as root too (--system=no)."""
 
     def __init__(self):
         self.root = tempfile.mkdtemp(prefix="zorrit-pulse-")
@@ -49,7 +47,7 @@ class PulseServer:
             raise RuntimeError("the private PulseAudio did not start")
 
     def pactl(self, *command):
-        return subprocess.run(["pactl", "--server", self.server] + list(command), env=self.env,
+        return subprocess.run(["pactl", "--server", self.server, *command], env=self.env,
                               capture_output=True, text=True, timeout=10).stdout
 
     def kill(self):
@@ -72,7 +70,7 @@ class Recorder:
         self.process = subprocess.Popen(
             ["parec", "--server", pulse.server, "--device", "zorrit.monitor", "--raw",
              "--format=s16le", "--channels=1", "--rate=%d" % RATE, "--latency-msec=5"],
-            env=pulse.env, stdout=subprocess.PIPE)
+            env=pulse.env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
         self.thread = threading.Thread(target=self._read, daemon=True)
         self.thread.start()
 
@@ -99,13 +97,11 @@ class Recorder:
 
 
 class KeyScript:
-    """Keys pressed through XTEST from this process (no xdotool start-up, so
-    that the moment the X server has them is known within a millisecond),
-    half-way between two of the game's presents (far from the moments it
-    pumps its messages before a frame), with the frame each change reached
-    written down as a replay script. The presents come from the game's
-    ZORRIT_FRAME_LOG (one a line, microseconds of the monotonic clock;
-    present N ends game frame N)."""
+    """Keys pressed through XTEST (so the moment the X server has them is
+    known within a millisecond) half-way between two of the game's presents,
+    far from the moments it pumps its messages, and the frame each change
+    reached written down. The presents come from its ZORRIT_FRAME_LOG (one a
+    line, in microseconds of the monotonic clock; present N ends frame N)."""
 
     def __init__(self, display, frame_log):
         self.x11, self.xtst = ctypes.CDLL("libX11.so.6"), ctypes.CDLL("libXtst.so.6")

@@ -1,17 +1,9 @@
 // The web build played in headless Chromium against the native replay tool's
-// pictures of the same key script (page.input):
-//
-//   node page_test.mjs SITE REFERENCE
-//
-// REFERENCE holds title.png (frame 212), play.png (300), pause.png (325) and
-// trace.jsonl. The page's clock is real, so the test waits until it shows
-// the same picture, read from the canvas's own dots. Dot for dot: the title
-// but the frame-rate figure (which must read 50 at least once), the pause
-// overlay. In play the head is found by its top twelve rows as the replay
-// drew them. Also: space and arrows do not scroll, a blurred or hidden page
-// stands still and resumes, the sound is pulled at 11025 a second, Close ends
-// the game and Start again restarts it, and a gamepad (the page's own stand-in
-// for navigator.getGamepads) starts and steers it.
+// pictures of page.input (node page_test.mjs SITE REFERENCE): title.png (frame
+// 212), play.png (300), pause.png (325), trace.jsonl. The page's clock is real,
+// so the test waits until the canvas's own dots show the same picture: the
+// title (but the frame-rate figure, which must read 50) and the pause overlay
+// dot for dot; in play, the head's top twelve rows as the replay drew them.
 import fs from 'node:fs';
 import path from 'node:path';
 import {serve, launch} from './browser.mjs';
@@ -22,17 +14,14 @@ const kPicture = {x: 1, y: 19, width: 320, height: 240};  // below the menu bar,
 const kRate = {x: 304, y: 3, width: 16, height: 8};  // the frame-rate figure's two glyphs
 const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 let failures = 0;
-const check = (ok, what, detail = '') => {
-  console.log(`${ok ? 'ok  ' : 'FAIL'} ${what}${detail ? ': ' + detail : ''}`);
-  failures += ok ? 0 : 1;
-};
+const check = (ok, what, detail = '') => console.log(`${ok ? 'ok  ' : (failures++, 'FAIL')} ${what}: ${detail}`);
 // Where the replay put the head at frame 300 (its top twelve rows).
 const head = fs.readFileSync(path.join(reference, 'trace.jsonl'), 'utf8').split('\n')
     .filter(Boolean).map(JSON.parse).find((f) => f.frame === 300);
 const kHead = {x: Math.floor(head.creatureX / 100), y: Math.floor(head.creatureY / 100), width: 16, height: 12};
 
-// In the page: pictures as RGBA arrays of kPicture's size, a gamepad the
-// test holds, and whether the page kept each key from scrolling.
+// In the page: pictures as RGBA arrays of kPicture's size, a gamepad the test
+// holds (a stand-in for navigator.getGamepads), the keys kept from scrolling.
 function pageHelpers(picture) {
   const pictures = {};
   const grab = () => {
@@ -99,10 +88,8 @@ function pageHelpers(picture) {
 
 // Polls `probe` every 50 ms until it returns something truthy or `ms` pass.
 async function until(ms, probe) {
-  for (const end = Date.now() + ms; ; await sleep(50)) {
-    const value = await probe();
-    if (value || Date.now() > end) return value;
-  }
+  for (let end = Date.now() + ms, value; ; await sleep(50))
+    if ((value = await probe()) || Date.now() > end) return value;
 }
 
 const {server, url} = await serve(site);
@@ -127,11 +114,7 @@ try {
   };
   const titleShown = () => until(20000, async () => (await differ('title', kRate)) === 0);
   const titleGone = () => until(3000, async () => (await differ('title', kRate)) > 1000);
-  const press = async (key) => {
-    await page.keyboard.down(key);
-    await sleep(100);
-    await page.keyboard.up(key);
-  };
+  const press = (key) => page.keyboard.press(key, {delay: 100});
   // Holds a steer to the left until the head has moved more than 8 dots
   // left, or 4 s passed (a slow machine just holds a little longer).
   const steersLeft = async (hold, release) => {
@@ -154,13 +137,12 @@ try {
   check(fifty > 0, 'the frame-rate figure reads 50', `${fifty} of 10 looks over 5 s`);
 
   const pulled = () => page.evaluate(() => Module.zorritAudioPulled || 0);
-  const soundFrom = [Date.now(), await pulled()];
+  const soundFrom = [Date.now(), await pulled()];  // pulled once a key was pressed
   await press('Space');
   check(await titleGone(), 'space starts the game');
   await sleep(1500);  // the wipe; the launch shows the head
   check(await steersLeft(() => page.keyboard.down('ArrowLeft'), () => page.keyboard.up('ArrowLeft')),
         'the left arrow moves the head left');
-  // Once a key was pressed the page pulls the mixer's samples at 11025 a second.
   const rate = ((await pulled()) - soundFrom[1]) / ((Date.now() - soundFrom[0]) / 1000);
   check(Math.abs(rate - 11025) < 11025 * 0.25, 'the sound is pulled at 11025 samples a second',
         `${Math.round(rate)} a second`);
@@ -182,8 +164,7 @@ try {
     check(await until(1000, async () => (await differ('still')) > 0), `a page ${what} resumes when back`);
   }
   const kept = await test('prevented');
-  check(kept.Space === true && kept.ArrowLeft === true, 'space and arrows do not scroll the page',
-        JSON.stringify(kept));
+  check(kept.Space && kept.ArrowLeft, 'space and arrows do not scroll the page', JSON.stringify(kept));
 
   await press('Escape');
   check(await until(2000, async () => (await differ('pause')) === 0), 'escape opens the pause overlay, dot for dot',
@@ -206,11 +187,8 @@ try {
 
   // The first gamepad is the joystick: one that appears after the start is
   // opened and calibrated (stick centred); its first button fires, its stick steers.
-  await test('plugPad()');
-  await sleep(300);
-  await test('setPad(0, true, 0)');
-  await sleep(150);
-  await test('setPad(0, false, 0)');
+  for (const [call, ms] of [['plugPad()', 300], ['setPad(0, true, 0)', 150], ['setPad(0, false, 0)', 0]])
+    await test(call), await sleep(ms);
   check(await titleGone(), 'the gamepad\'s first button starts the game');
   await sleep(1500);
   check(await steersLeft(() => test('setPad(0, false, -1)'), () => test('setPad(0, false, 0)')),
