@@ -21,14 +21,7 @@ golden="$src/tests/replay/golden"
 rm -f "$build/golden.trace"
 node "$build/tools/replay/zorrit-replay.js" --input "$golden.input" --picture-hash \
   --trace "$build/golden.trace" --audio "$build/golden.wav"
-if ! cmp "$build/golden.trace" "$golden.trace"; then
-  line=$(cmp "$build/golden.trace" "$golden.trace" | sed -n 's/.* line \([0-9]*\)$/\1/p')
-  echo "the traces part at line ${line:-?} (web build, then golden):"
-  sed -n "${line:-1}p" "$build/golden.trace"
-  sed -n "${line:-1}p" "$golden.trace"
-  exit 1
-fi
+cmp "$build/golden.trace" "$golden.trace"  # says the line where they part
 "$native" --input "$golden.input" --audio "$build/golden.native.wav"
-cmp "$build/golden.wav" "$build/golden.native.wav" ||
-  { echo "the sound captured under node differs from the desktop build's (both in $build)"; exit 1; }
+cmp "$build/golden.wav" "$build/golden.native.wav"
 echo "the trace matches the golden trace, and the sound the desktop build's"
