@@ -116,7 +116,7 @@ def main():
     work = tempfile.mkdtemp(prefix="zorrit-latency-")
     display = Display()
     pulse = PulseServer()
-    rec = p = keys = None
+    rec = p = None
     try:
         rec = Recorder(pulse)
         wait_for(rec.started, 10)
@@ -196,8 +196,6 @@ def main():
         print("keys reached the game %.1f ms or more before a frame's last pump" % (slack * 1000))
         return 0
     finally:
-        if keys:
-            keys.close()
         if p:
             p.stop()
         if rec:

@@ -72,8 +72,6 @@ class Sway:
                            capture_output=True, text=True, timeout=10)
         return (json.loads(r.stdout) if r.stdout.strip() else {}) if r.returncode == 0 else None
 
-    command = msg
-
     def close(self):
         end_process(self.process)
         shutil.rmtree(self.runtime, ignore_errors=True)
@@ -99,8 +97,8 @@ class WaylandProgram(Program):
         return wait_for(lambda: (lambda v: v if v.get("visible") and v["window_rect"]["width"] else None)(
             self.view()), timeout, 0.05)
 
-    def shot(self, name="shot"):
-        v, path = self.view(), os.path.join(self.runtime, name + ".ppm")
+    def shot(self):
+        v, path = self.view(), os.path.join(self.runtime, "shot.ppm")
         if not v:
             return None
         r, w = v["rect"], v["window_rect"]
@@ -189,7 +187,7 @@ def main():
     parser = argparse.ArgumentParser()
     for name in ("--zorrit", "--app-id"):
         parser.add_argument(name, required=True)
-    args, _ = parser.parse_known_args()
+    args = parser.parse_args()
     if missing_tool("sway", "swaymsg", "wtype", "grim", "weston", "Xvfb"):
         return 77
     no_seat_run(args)

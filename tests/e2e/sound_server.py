@@ -97,23 +97,19 @@ class Recorder:
 
 
 class KeyScript:
-    """Keys pressed through XTEST (so the moment the X server has them is
-    known within a millisecond) half-way between two of the game's presents,
+    """Keys pressed through XTEST on the display's connection (so the moment
+    the X server has them is known within a millisecond) half-way between two of the game's presents,
     far from the moments it pumps its messages, and the frame each change
     reached written down. The presents come from its ZORRIT_FRAME_LOG (one a
     line, in microseconds of the monotonic clock; present N ends frame N)."""
 
     def __init__(self, display, frame_log):
-        self.x11, self.xtst = ctypes.CDLL("libX11.so.6"), ctypes.CDLL("libXtst.so.6")
-        self.x11.XOpenDisplay.restype = ctypes.c_void_p
+        self.x11, self.x, self.xtst = display.x11, display.x, ctypes.CDLL("libXtst.so.6")
         self.x11.XStringToKeysym.restype = ctypes.c_ulong
         self.x11.XKeysymToKeycode.restype = ctypes.c_ubyte
         self.x11.XKeysymToKeycode.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
-        self.x11.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
-        self.x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
         self.xtst.XTestFakeKeyEvent.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_int,
                                                 ctypes.c_ulong]
-        self.display = self.x11.XOpenDisplay(display.name.encode())
         self.frame_log = frame_log
         self.changes = []  # (monotonic times before and after the change, keys held after it)
         self.held = []
@@ -139,9 +135,9 @@ class KeyScript:
         before = time.monotonic()
         for k, down in [(k, 0) for k in self.held if k not in names] + \
                        [(k, 1) for k in names if k not in self.held]:
-            code = self.x11.XKeysymToKeycode(self.display, self.x11.XStringToKeysym(k.encode()))
-            self.xtst.XTestFakeKeyEvent(self.display, code, down, 0)
-            self.x11.XSync(self.display, 0)
+            code = self.x11.XKeysymToKeycode(self.x, self.x11.XStringToKeysym(k.encode()))
+            self.xtst.XTestFakeKeyEvent(self.x, code, down, 0)
+            self.x11.XSync(self.x, 0)
         self.held = list(names)
         self.changes.append((before, time.monotonic(), self.held))
 
@@ -152,9 +148,6 @@ class KeyScript:
         return "".join("%d %s\n" % (sum(1 for p in presents if p <= after) + 1,
                                     " ".join(k.lower() for k in names))
                        for _, after, names in self.changes)
-
-    def close(self):
-        self.x11.XCloseDisplay(self.display)
 
 
 def read_wave_u8(path):
