@@ -38,7 +38,7 @@ sys.path.insert(0, os.path.join(HERE, "..", "..", "tests", "e2e"))
 from e2e_support import wait_for  # noqa: E402
 from run_e2e import Display, XProgram  # noqa: E402
 from sound_server import (RATE, KeyScript, PulseServer, Recorder,  # noqa: E402
-                          read_wave_u8, tools_missing)
+                          read_wave_u8)
 
 START_EFFECT = 17
 TITLE_DONE = 215      # title frames before space is taken (the last cue is at 201)
@@ -109,7 +109,7 @@ def main():
     parser.add_argument("--sounds", required=True)
     parser.add_argument("--presses", type=int, default=6)
     args = parser.parse_args()
-    missing = tools_missing() + [t for t in ("Xvfb", "xdotool") if not shutil.which(t)]
+    missing = [t for t in ("pulseaudio", "parec", "pactl", "Xvfb", "xdotool") if not shutil.which(t)]
     if missing:
         print("needs: %s" % " ".join(missing))
         return 1

@@ -21,7 +21,7 @@ sys.dont_write_bytecode = True  # nothing written beside the sources
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from e2e_support import check, missing_tool, summary, wait_for  # noqa: E402
 from run_e2e import Display, XProgram  # noqa: E402
-from sound_server import RATE, KeyScript, PulseServer, Recorder, read_wave_u8, tools_missing  # noqa: E402
+from sound_server import RATE, KeyScript, PulseServer, Recorder, read_wave_u8  # noqa: E402
 try:
     import numpy
 except ImportError:
@@ -74,47 +74,38 @@ def replay(args, work, script, frames):
     return {d["frame"]: d for d in map(json.loads, open(path + ".trace"))}, read_wave_u8(path + ".wav")
 
 
-class Events:
-    """Each frame's effects as one event; an effect sounds from its start
-    until a later event starts it again (its slot restarts)."""
-
-    def __init__(self, trace, last, effects):
-        self.events = [(f, trace[f]["effects"]) for f in sorted(trace)
-                       if f <= last and trace[f]["effects"]]
-        self.starts = [due(f - 1) for f, _ in self.events]
-        self.sounds, self.cut_short = [], []
-        for k, (_, es) in enumerate(self.events):
-            out, short = numpy.zeros(max(len(effects[e]) for e in es)), False
-            for e in es:
-                n = len(effects[e])
-                j = next((j for j in range(k + 1, len(self.events)) if e in self.events[j][1]), None)
-                if j is not None:
-                    gap = self.starts[j] - self.starts[k]
-                    short, n = short or gap < min(n, 441), min(n, gap)
-                out[:n] += effects[e][:n]
-            self.sounds.append(out)
-            # Restarted within two frames: heard inside the restarting event's window.
-            self.cut_short.append(short)
-
-    def placed(self, length, shifts, leave_out=None):
-        """Every event's sound but one, each at its shift."""
-        total = numpy.zeros(length)
-        for k, s in enumerate(self.sounds):
-            a = self.starts[k] + shifts[k]
-            lo, hi = max(0, a), min(length, a + len(s))
-            if k != leave_out and lo < hi:
-                total[lo:hi] += s[lo - a:hi - a]
-        return total
-
-
 def compare(args, work, keys, rec, moments):
     """The recording against the replay of the keys the game really saw."""
     presents = keys.presents()
     last = sum(1 for p in presents if p <= moments["unmap"]) - 1
     trace, capture = replay(args, work, keys.replay_script(presents), last)
     pieces = [read_wave_u8(os.path.join(args.sounds, "bgm%d.wav" % n)) for n in (1, 2)]
-    ev = Events(trace, last, {e: read_wave_u8(os.path.join(args.sounds, "se%02d.wav" % (e - 10)))
-                              for e in range(11, 23)})
+    effects = {e: read_wave_u8(os.path.join(args.sounds, "se%02d.wav" % (e - 10))) for e in range(11, 23)}
+    # Each frame's effects are an event; an effect sounds until a later event
+    # starts it again (its slot restarts: within two frames, it is heard in
+    # that event's window and not judged in its own).
+    events = [(f, trace[f]["effects"]) for f in sorted(trace) if f <= last and trace[f]["effects"]]
+    starts, sounds, cut_short = [due(f - 1) for f, _ in events], [], []
+    for k, (_, es) in enumerate(events):
+        sounds.append(numpy.zeros(max(len(effects[e]) for e in es)))
+        cut_short.append(False)
+        for e in es:
+            n, j = len(effects[e]), next((j for j in range(k + 1, len(events)) if e in events[j][1]), 0)
+            if j:
+                cut_short[k] |= starts[j] - starts[k] < min(n, 441)
+                n = min(n, starts[j] - starts[k])
+            sounds[k][:n] += effects[e][:n]
+
+    def placed(length, shifts, leave_out=None):
+        """Every event's sound but one, each at its shift."""
+        total = numpy.zeros(length)
+        for k, s in enumerate(sounds):
+            a = starts[k] + shifts[k]
+            lo, hi = max(0, a), min(length, a + len(s))
+            if k != leave_out and lo < hi:
+                total[lo:hi] += s[lo - a:hi - a]
+        return total
+
     # The runs of one piece (frames without a trace line, paused, keep the
     # state), and the replay's music: a piece resumes where it stopped.
     runs, state, track, position = [], [0, 0], numpy.zeros(len(capture)), [0, 0]
@@ -130,9 +121,9 @@ def compare(args, work, keys, rec, moments):
             if now[0] and frame <= last:
                 runs.append([now[1], frame, position[now[1]]])
             state = now
-    replay_effects, seen = capture - track, {e for _, es in ev.events for e in es}
+    replay_effects, seen, zeros = capture - track, {e for _, es in events for e in es}, [0] * len(events)
     check(seen >= {11, 14, 16, 17, 18, 19, 20, 21, 22} and numpy.abs(
-        replay_effects - ev.placed(len(capture), [0] * len(ev.events))).max() <= 1,
+        replay_effects - placed(len(capture), zeros)).max() <= 1,
           "the replay plays title cues, a start, strikes, wall taps and a game over (%s), and its "
           "capture is their sound and the music's, sample for sample" % sorted(seen))
 
@@ -145,9 +136,9 @@ def compare(args, work, keys, rec, moments):
     # Where the recording stands against the frames: the first title cue,
     # found within 150 ms of where the recorder's clock puts it.
     signal, t0 = rec.samples(), rec.time_of_sample()
-    f0, s0 = ev.events[0][0], ev.starts[0]
+    f0, s0 = events[0][0], starts[0]
     guess = int(round((presents[f0 - 1] - t0) * RATE)) - s0
-    _, shift0 = best_shift(signal, ev.sounds[0][:int(0.3 * RATE)], s0, guess, int(0.15 * RATE))
+    _, shift0 = best_shift(signal, sounds[0][:int(0.3 * RATE)], s0, guess, int(0.15 * RATE))
 
     def predicted(frame):
         return shift0 + int(round((presents[frame - 1] - presents[f0 - 1]) * RATE - due(frame - 1) + s0))
@@ -172,14 +163,14 @@ def compare(args, work, keys, rec, moments):
 
     # The effects, each over 40 ms (a click with the quiet after it) to 300 ms,
     # pooled; a missing one leaves its window near 0.
-    shifts, windows = [predicted(f) for f, _ in ev.events], {}
+    shifts, windows = [predicted(f) for f, _ in events], {}
     for sweep in range(3):
-        for k, (frame, _) in enumerate(ev.events):
-            if ev.cut_short[k]:
+        for k, (frame, _) in enumerate(events):
+            if cut_short[k]:
                 continue
-            start, n = ev.starts[k], min(max(len(ev.sounds[k]), int(0.04 * RATE)), int(0.3 * RATE))
-            reference = (replay_effects - ev.placed(len(capture), [0] * len(shifts), k))[start:start + n]
-            target = heard - ev.placed(len(signal), shifts, k)
+            start, n = starts[k], min(max(len(sounds[k]), int(0.04 * RATE)), int(0.3 * RATE))
+            reference = (replay_effects - placed(len(capture), zeros, k))[start:start + n]
+            target = heard - placed(len(signal), shifts, k)
             v, shifts[k] = best_shift(target, reference, start, predicted(frame), int(0.06 * RATE))
             windows[k] = (v, target[start + shifts[k]:start + shifts[k] + n], reference)
     pooled = ncc(*(numpy.concatenate([w[i] for w in windows.values()]) for i in (1, 2)))
@@ -188,7 +179,7 @@ def compare(args, work, keys, rec, moments):
           "ncc %.3f over %d events (lowest %.3f)" % (pooled, len(windows), worst))
 
     # The music where no effect sounds: one that stops or jumps pulls it down.
-    busy = ev.placed(len(signal), shifts) != 0
+    busy = placed(len(signal), shifts) != 0
     for piece in (0, 1):
         pairs = [(signal[b:b + len(x)][~busy[b:b + len(x)]] / gain, x[~busy[b:b + len(x)]])
                  for p, b, x in found if p == piece]
@@ -288,7 +279,7 @@ def main():
     for name in ("--zorrit", "--replay", "--sounds"):
         parser.add_argument(name, required=True)
     args = parser.parse_args()
-    if missing_tool("Xvfb", "xdotool", "xwininfo", *tools_missing()):
+    if missing_tool("Xvfb", "xdotool", "xwininfo", "pulseaudio", "parec", "pactl"):
         return 77
     if not numpy:
         print("skipped: python3-numpy is not installed")

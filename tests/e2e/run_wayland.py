@@ -24,10 +24,9 @@ from e2e_support import (CAPTION, CLIENT_H, CLIENT_W, Program, Shot, black_share
 
 
 def private_runtime(prefix):
-    """A runtime folder for a compositor, and the command prefix that runs as
-    its owner. As root, sway refuses to start (it insists on dropping
-    privileges), so the compositors run as nobody and root's clients reach
-    the socket by its absolute path."""
+    """A runtime folder, and the command prefix that runs as its owner: as root,
+    sway refuses to start, so compositors run as nobody (clients reach the
+    socket by its absolute path)."""
     runtime = tempfile.mkdtemp(prefix=prefix)
     if os.geteuid() != 0:
         return runtime, []
@@ -117,8 +116,7 @@ class WaylandProgram(Program):
 
 
 def main_run(args, sway, x_display):
-    """The session a player has: Wayland with an X server beside it, and no
-    SDL_VIDEODRIVER."""
+    """A player's session: Wayland, an X server beside it, no SDL_VIDEODRIVER."""
     p = WaylandProgram(args, sway, {"DISPLAY": x_display.name})
     try:
         view = p.find_window()
@@ -143,18 +141,16 @@ def main_run(args, sway, x_display):
         title = p.shot().picture()
         p.key("space")
 
-        def differs_from_title():
-            now = p.shot().picture()
-            return sum(1 for i in range(0, len(now), 3) if now[i:i + 3] != title[i:i + 3]) > 3000
-        check(black_share(title) < 0.98 and wait_for(differs_from_title, 1.5), "space starts the game")
+        check(black_share(title) < 0.98 and wait_for(lambda: (lambda now: sum(
+            now[i:i + 3] != title[i:i + 3] for i in range(0, len(now), 3)))(p.shot().picture()) > 3000, 1.5),
+              "space starts the game")
         time.sleep(1.5)
         # Escape: the overlay, and the game stands still; Escape again quits.
         p.key("Escape")
         time.sleep(0.3)
         a = p.shot().picture()
         time.sleep(0.3)
-        check(a == p.shot().picture() and black_share(a) > 0.5,
-              "Escape opens the overlay and the game stands still")
+        check(a == p.shot().picture() and black_share(a) > 0.5, "Escape opens the overlay; the game stands still")
         p.key("Escape")
         check(p.wait(5) == 0, "Escape twice ends the program with 0")
     finally:

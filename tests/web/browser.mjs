@@ -1,5 +1,5 @@
-// Shared by the page test and bench/web: serves the web build's folder on
-// 127.0.0.1 and starts Debian's Chromium headless with a fresh profile.
+// For the page test and bench/web: the web build's folder served on 127.0.0.1,
+// and Debian's Chromium started headless with a fresh profile.
 import fs from 'node:fs';
 import http from 'node:http';
 import os from 'node:os';
@@ -14,10 +14,8 @@ export async function serve(folder) {
   const server = http.createServer((request, response) => {
     const name = decodeURIComponent(new URL(request.url, 'http://x').pathname);
     const file = path.join(folder, name.endsWith('/') ? name + 'index.html' : name);
-    if (!file.startsWith(folder + path.sep) || !fs.existsSync(file) || !fs.statSync(file).isFile()) {
-      response.writeHead(404);
-      return response.end();
-    }
+    if (!file.startsWith(folder + path.sep) || !fs.existsSync(file) || !fs.statSync(file).isFile())
+      return response.writeHead(404).end();
     response.writeHead(200, {'Content-Type': kTypes[path.extname(file)] || 'application/octet-stream'});
     fs.createReadStream(file).pipe(response);
   });
@@ -34,9 +32,5 @@ export async function launch() {
            '--disable-background-networking', '--disable-component-update', '--disable-sync',
            `--user-data-dir=${profile}`],
   });
-  const close = async () => {
-    await browser.close();
-    fs.rmSync(profile, {recursive: true, force: true});
-  };
-  return {browser, close};
+  return {browser, close: () => browser.close().then(() => fs.rmSync(profile, {recursive: true, force: true}))};
 }
