@@ -119,7 +119,7 @@ def main():
     rec = p = None
     try:
         rec = Recorder(pulse)
-        wait_for(rec.started, 10)
+        wait_for(lambda: len(rec.data) > RATE // 5, 10)
         frames = os.path.join(work, "presents")
         conf = os.path.join(work, "client.conf")
         with open(conf, "w") as f:

@@ -27,18 +27,15 @@ try:
 except ImportError:
     numpy = None
 
-# The keys held from each frame on: space after the title's last cue; the
-# head steered into the ball and the walls; Escape and F1 make a pause; then
-# nobody steers until the game is over.
+# The keys held from each frame on: space after the title's cues, the head steered into the
+# ball and the walls, Escape and F1 a pause; then nobody steers until the game is over.
 PLAN = [(215, "space"), (218,), (300, "Left"), (320,), (344, "Down"), (369,), (384, "Up"),
         (398,), (407, "Up", "Right"), (425,), (437, "Escape"), (440,), (467, "F1"), (470,)]
 
-# The replay mixes a frame at a time: frame F's effects start at sample
-# due(F - 1) of its capture. The device mixes in blocks, so each effect starts
-# late by its own part of a block while the music runs on: the recording is
-# taken apart as the mixer put it together, the music followed a second at a
-# time and taken away, each frame's effects (an event) found at their own
-# shift with every other event placed at the shift found for it.
+# The replay mixes a frame at a time (frame F's effects start at its sample due(F - 1)); the
+# device in blocks, so each effect starts late by its own part of a block while the music
+# runs on. The recording is taken apart as the mixer made it: the music followed a second at
+# a time and taken away, each frame's effects found at their own shift, the others placed.
 
 
 def due(frame):
@@ -127,14 +124,12 @@ def compare(args, work, keys, rec, moments):
           "the replay plays title cues, a start, strikes, wall taps and a game over (%s), and its "
           "capture is their sound and the music's, sample for sample" % sorted(seen))
 
-    # A recorder starved for 50 ms at a time says the machine was too busy
-    # to feed a stream like the game's: the recording's figures are then only said.
+    # A recorder starved for 50 ms says the machine is too busy for the figures to mean much.
     starved = sum(1 for (_, a), (_, b) in zip(rec.arrivals, rec.arrivals[1:]) if b - a > 0.05)
     judge = check if starved <= 4 else lambda ok, what: print("not judged (recorder starved %d "
                                                               "times): %s" % (starved, what))
 
-    # Where the recording stands against the frames: the first title cue,
-    # found within 150 ms of where the recorder's clock puts it.
+    # Where the recording stands: the first title cue, within 150 ms of the recorder's clock.
     signal, t0 = rec.samples(), rec.time_of_sample()
     f0, s0 = events[0][0], starts[0]
     guess = int(round((presents[f0 - 1] - t0) * RATE)) - s0
@@ -145,7 +140,7 @@ def compare(args, work, keys, rec, moments):
 
     # The music, each run found a second at a time (a late device block
     # shifts what follows), and the gain of the path (16-bit over 8-bit).
-    music, gains, found = numpy.zeros(len(signal)), [], []
+    music, gains = numpy.zeros(len(signal)), []
     for piece, first, where, after in runs:
         length = int((presents[min(after, len(presents)) - 1] - presents[first - 1]) * RATE)
         notes = pieces[piece][(where + numpy.arange(length)) % len(pieces[piece])]
@@ -157,7 +152,6 @@ def compare(args, work, keys, rec, moments):
             if v >= -1:  # inside the recording
                 gains.append((signal[begin:begin + b - a] * notes[a:b]).sum() / (notes[a:b] ** 2).sum())
                 music[begin:begin + b - a] = notes[a:b]
-                found.append((piece, begin, notes[a:b]))
     gain = float(numpy.median(gains))
     heard = signal / gain - music
 
@@ -177,16 +171,6 @@ def compare(args, work, keys, rec, moments):
     worst = min(w[0] for w in windows.values())
     judge(len(windows) >= 15 and pooled >= 0.9 and worst >= 0.5, "the effects match the replay: "
           "ncc %.3f over %d events (lowest %.3f)" % (pooled, len(windows), worst))
-
-    # The music where no effect sounds: one that stops or jumps pulls it down.
-    busy = placed(len(signal), shifts) != 0
-    for piece in (0, 1):
-        pairs = [(signal[b:b + len(x)][~busy[b:b + len(x)]] / gain, x[~busy[b:b + len(x)]])
-                 for p, b, x in found if p == piece]
-        pairs = [p for p in pairs if len(p[1]) >= RATE // 10]
-        v = ncc(*(numpy.concatenate(x) for x in zip(*pairs))) if pairs else 0.0
-        judge(v >= 0.9, "the %s music runs on between the effects: ncc %.3f over %d s"
-              % (("play", "game-over")[piece], v, len(pairs)))
 
     # Minimised on the game-over screen: silence, then the music goes on from
     # where the 0.4 s before the stop put it (a restart is over 0.2 s away).
@@ -216,8 +200,7 @@ def compare(args, work, keys, rec, moments):
 
 
 def plays_on(p, presents, start, what):
-    """The game goes on at 50 frames a second (no gap over half a second)
-    from `start`, then quits with 0 on Escape twice."""
+    """From `start` on, 50 frames a second without a gap of 0.5 s; then Escape twice quits with 0."""
     inside = [t for t in presents if t >= start]
     rate = (len(inside) - 1) / (inside[-1] - inside[0]) if len(inside) > 1 else 0
     gap = max([b - a for a, b in zip(inside, inside[1:])] or [1])
@@ -237,7 +220,7 @@ def sound_run(args, display, work, env):
     pulse = PulseServer()
     rec, p = Recorder(pulse), None
     try:
-        check(wait_for(rec.started, 10), "the monitor of the null sink is recorded")
+        check(wait_for(lambda: len(rec.data) > RATE // 5, 10), "the monitor of the null sink is recorded")
         p = XProgram(args, display, dict(env, PULSE_SERVER=pulse.server))
         if not check(p.find_window() is not None, "sound run: the window appears"):
             return
@@ -279,10 +262,8 @@ def main():
     for name in ("--zorrit", "--replay", "--sounds"):
         parser.add_argument(name, required=True)
     args = parser.parse_args()
-    if missing_tool("Xvfb", "xdotool", "xwininfo", "pulseaudio", "parec", "pactl"):
-        return 77
-    if not numpy:
-        print("skipped: python3-numpy is not installed")
+    if missing_tool("Xvfb", "xdotool", "xwininfo", "pulseaudio", "parec", "pactl") or \
+            not numpy and not print("skipped: python3-numpy is not installed"):
         return 77
     work = tempfile.mkdtemp(prefix="zorrit-e2e-sound-")
     with open(os.path.join(work, "client.conf"), "w") as f:
@@ -297,8 +278,8 @@ def main():
         try:
             if check(p.find_window() is not None, "no sound server: the window appears"):
                 p.focus()
-                keys.hold(215, "space")
-                keys.hold(218)
+                keys.wait_for_frame(215, 10)
+                p.key("space")
                 plays_on(p, keys.wait_for_frame(330, 10) or [], time.monotonic() - 2, "no sound server")
         finally:
             p.stop()

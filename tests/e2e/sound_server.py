@@ -1,6 +1,5 @@
-"""A private PulseAudio server with a null sink, a recorder of its monitor, and
-keys pressed at known game frames: for the sound end-to-end test and
-bench/audio_latency."""
+"""A private PulseAudio with a null sink, a recorder of its monitor and keys
+pressed at known game frames: for the sound end-to-end run and bench/audio_latency."""
 import ctypes
 import os
 import shutil
@@ -37,13 +36,11 @@ class PulseServer:
              "--use-pid-file=no", "--log-target=stderr", "--log-level=error"],
             env=self.env, cwd=self.root, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
             start_new_session=True)
-        if not wait_for(lambda: self.process.poll() is None and "Sink: zorrit" in self.pactl("info"), 10):
+        info = ["pactl", "--server", self.server, "info"]
+        if not wait_for(lambda: "Sink: zorrit" in subprocess.run(info, env=self.env, capture_output=True,
+                                                                 text=True, timeout=10).stdout, 10):
             self.stop()
             raise RuntimeError("the private PulseAudio did not start")
-
-    def pactl(self, *command):
-        return subprocess.run(["pactl", "--server", self.server, *command], env=self.env,
-                              capture_output=True, text=True, timeout=10).stdout
 
     def kill(self):
         """The server dies as in a crash: SIGKILL, no goodbye to clients."""
@@ -56,8 +53,7 @@ class PulseServer:
 
 
 class Recorder:
-    """parec on the null sink's monitor, signed 16-bit mono at RATE, read by a
-    thread that notes when each piece arrived."""
+    """parec on the sink's monitor (16-bit mono at RATE), read by a thread that notes arrivals."""
 
     def __init__(self, pulse):
         self.data = bytearray()
@@ -74,9 +70,6 @@ class Recorder:
             self.data += piece
             self.arrivals.append((len(self.data) // 2, time.monotonic()))
 
-    def started(self):
-        return len(self.data) > RATE // 5
-
     def samples(self):
         import numpy
         return numpy.frombuffer(bytes(self.data[:len(self.data) // 2 * 2]), "<i2").astype(float)
@@ -92,11 +85,10 @@ class Recorder:
 
 
 class KeyScript:
-    """Keys pressed through XTEST on the display's connection (so the moment
-    the X server has them is known within a millisecond) half-way between two of the game's presents,
-    far from the moments it pumps its messages, and the frame each change
-    reached written down. The presents come from its ZORRIT_FRAME_LOG (one a
-    line, in microseconds of the monotonic clock; present N ends frame N)."""
+    """Keys pressed through XTEST (the moment the X server has them known within a
+    millisecond) half-way between two presents of the game, far from the moments it pumps
+    its messages, and the frame each change reached written down. The presents come from its
+    ZORRIT_FRAME_LOG (one a line, in microseconds of the monotonic clock; N ends frame N)."""
 
     def __init__(self, display, frame_log):
         self.x11, self.x, self.xtst = display.x11, display.x, ctypes.CDLL("libXtst.so.6")

@@ -28,9 +28,8 @@ export async function launch() {
   const browser = await puppeteer.launch({
     executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
     headless: true,
-    args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-           '--disable-background-networking', '--disable-component-update', '--disable-sync',
-           `--user-data-dir=${profile}`],
+    args: ['--no-sandbox', '--disable-gpu', '--no-first-run', '--disable-background-networking',
+           '--disable-component-update', '--disable-sync', `--user-data-dir=${profile}`],
   });
   return {browser, close: () => browser.close().then(() => fs.rmSync(profile, {recursive: true, force: true}))};
 }

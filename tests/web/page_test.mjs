@@ -1,11 +1,8 @@
-// The web build played in headless Chromium against the native replay tool's
-// pictures of page.input (node page_test.mjs SITE REFERENCE): title.png (frame
-// 212), play.png (300), pause.png (325), trace.jsonl. The page's clock is real,
-// so the test waits until the canvas's own dots show the same picture: the
-// title (but the frame-rate figure, which must read 50) and the pause overlay
-// dot for dot; in play, the head's top twelve rows as the replay drew them.
+// node page_test.mjs SITE REFERENCE: the web build in headless Chromium against the replay
+// tool's pictures of page.input (title.png: frame 212, play.png: 300, pause.png: 325). The
+// page's clock is real: the test waits until the canvas's own dots show the title (but the
+// frame-rate figure, which must read 50) and the pause overlay dot for dot, or the head.
 import fs from 'node:fs';
-import path from 'node:path';
 import {serve, launch} from './browser.mjs';
 
 const [site, reference] = process.argv.slice(2);
@@ -16,8 +13,8 @@ const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 let failures = 0;
 const check = (ok, what, detail = '') => console.log(`${ok ? 'ok  ' : (failures++, 'FAIL')} ${what}: ${detail}`);
 // Where the replay put the head at frame 300 (its top twelve rows).
-const head = fs.readFileSync(path.join(reference, 'trace.jsonl'), 'utf8').split('\n')
-    .filter(Boolean).map(JSON.parse).find((f) => f.frame === 300);
+const head = fs.readFileSync(`${reference}/trace.jsonl`, 'utf8').split('\n').filter(Boolean).map(JSON.parse)
+    .find((f) => f.frame === 300);
 const kHead = {x: Math.floor(head.creatureX / 100), y: Math.floor(head.creatureY / 100), width: 16, height: 12};
 
 // In the page: pictures as RGBA arrays of kPicture's size, a gamepad the test
@@ -26,8 +23,8 @@ function pageHelpers(picture) {
   const pictures = {};
   const grab = () => {
     const c = document.getElementById('zorrit');
-    if (!c || c.hidden || c.width < picture.x + picture.width) return null;
-    return c.getContext('2d').getImageData(picture.x, picture.y, picture.width, picture.height).data;
+    return c && !c.hidden && c.width >= picture.x + picture.width ?
+      c.getContext('2d').getImageData(picture.x, picture.y, picture.width, picture.height).data : null;
   };
   const prevented = {};
   document.addEventListener('keydown', (e) => { prevented[e.code] = e.defaultPrevented; });
@@ -102,12 +99,8 @@ try {
   const test = (call) => page.evaluate(`zorritTest.${call}`);
   const differ = (name, except = null, only = null) =>
     page.evaluate((n, e, o) => zorritTest.differ(n, e, o), name, except, only);
-  const loadReferences = async () => {
-    for (const name of ['title', 'play', 'pause']) {
-      const png = fs.readFileSync(path.join(reference, name + '.png')).toString('base64');
-      await page.evaluate((n, u) => zorritTest.load(n, u), name, 'data:image/png;base64,' + png);
-    }
-  };
+  const loadReferences = () => Promise.all(['title', 'play', 'pause'].map((name) => page.evaluate((n, u) =>
+    zorritTest.load(n, u), name, 'data:image/png;base64,' + fs.readFileSync(`${reference}/${name}.png`, 'base64'))));
   const titleShown = () => until(20000, async () => (await differ('title', kRate)) === 0);
   const titleGone = () => until(3000, async () => (await differ('title', kRate)) > 1000);
   const press = (key) => page.keyboard.press(key, {delay: 100});
@@ -171,8 +164,7 @@ try {
   // The menu's Close ends the game; the page says so and offers to start again.
   const box = await (await page.$('#zorrit')).boundingBox();
   const click = (x, y) => page.mouse.click(box.x + x * box.width / 322, box.y + y * box.width / 322);
-  await click(12, 9);  // the title "Menu"
-  await sleep(300);
+  await click(12, 9).then(() => sleep(300));  // the title "Menu"
   await click(40, 74);  // "Close", the last entry
   check(await until(3000, () => page.evaluate(() =>
       !document.getElementById('ended').hidden && document.getElementById('zorrit').hidden)),

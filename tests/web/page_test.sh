@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
-# web.page: builds the page (target zorrit-web) in WASM_BUILD_DIR, has the
-# desktop build's replay tool draw page.input's reference frames, installs
-# puppeteer-core into OUT_DIR with npm ci (as package-lock.json pins it; no
-# browser is downloaded) and plays the page in Debian's Chromium, or $CHROMIUM
+# web.page: builds the page (zorrit-web) in WASM_BUILD_DIR, has REPLAY_TOOL draw page.input's
+# reference frames, installs puppeteer-core into OUT_DIR with npm ci (package-lock.json pins
+# it; no browser is downloaded) and plays the page in Debian's Chromium, or $CHROMIUM
 # (page_test.mjs). Exit 77 (skipped) where a tool is missing, unless CI=true.
 # Usage: page_test.sh SOURCE_DIR WASM_BUILD_DIR REPLAY_TOOL OUT_DIR
 set -euo pipefail
