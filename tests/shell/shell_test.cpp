@@ -1,8 +1,6 @@
-// The shell on the headless platform: frame pacing and the message pump over
-// the virtual clock (time moves only in the pacer's 1 ms sleeps, or by hand
-// for a frame's work), the window procedure with the real input state, sound
-// table and game flags, the menu and the About box, the logo, placement, and
-// the instance channel.
+// The shell on the headless platform: frame pacing over the virtual clock (time moves
+// only in the pacer's 1 ms sleeps, or by hand for a frame's work), the window procedure,
+// the menu and the About box, the logo, placement, and the instance channel.
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -44,11 +42,10 @@ void StartPacing(uint32_t ticks) {
   SetVirtualTicks(ticks);
 }
 
-// Each frame after `work` ms of the game's own: when WaitFrame comes back and
-// the grid point it moves to, both from the grid point before. The first
-// frame is overdue and starts the grid; a frame late by less than 100 ms is
-// caught up on the grid, later ones start it afresh. The grid point before
-// the third frame lies just below the tick counter's wrap.
+// Each frame after `work` ms of the game's own: when WaitFrame comes back and the grid
+// point it moves to, both from the grid point before. The first frame is overdue and
+// starts the grid; a frame late by less than 100 ms is caught up on the grid, later ones
+// start it afresh. The grid point before the third frame lies just below the tick wrap.
 TEST(Pacing, FramesKeepTheGridCatchUpAndResynchroniseAcrossTheWrap) {
   StartPacing(0xFFFFFFE0u);
   EXPECT_EQ(WaitFrame(), 1);
@@ -88,8 +85,7 @@ TEST(Pacing, FrameRateIsZeroForASecondThenFiftyAndOneAfterAStall) {
   EXPECT_EQ(rates.back(), 50);
 }
 
-// The held keys among Left, Right, Up, Alt and F10 ("LRUAF"), and the left
-// and right mouse buttons ("mn").
+// The held keys among Left, Right, Up, Alt and F10 ("LRUAF"), and mouse buttons ("mn").
 std::string Held() {
   std::string held;
   for (auto [key, name] : {std::pair{VK_LEFT, 'L'}, {VK_RIGHT, 'R'}, {VK_UP, 'U'}, {VK_MENU, 'A'}, {VK_F10, 'F'}})
@@ -102,15 +98,10 @@ std::string Held() {
 // (taken off the queue), whether a reset is requested and the music heard.
 TEST(WindowProc, MessagesActOnActivationKeysCommandsAndMusic) {
   PlatformWindow* window = CreatePlatformWindow("test", 320, 240 + MenuBarHeight());
-  ASSERT_NE(window, nullptr);
   ClearPlatformMessages();
-  ClearKeys();
-  RequestReset(0);
   SetMessageTarget(window, MainWindowProc);
   framePacing = {0, 0, 0, 1, 0, 0, 0};
-  ASSERT_EQ(OpenSound(window), 1);
-  ASSERT_EQ(LoadWaveResource("BGM1", 0), 1);
-  ClearMusic();
+  ASSERT_TRUE(OpenSound(window) && LoadWaveResource("BGM1", 0));
   StartMusic(0);
   const int64_t below = MakeMouseParam(100, MenuBarHeight());  // the first row below the menu bar
   const struct { uint32_t message; uint64_t wParam; int64_t lParam; int active; const char* held; uint32_t queued;
@@ -156,11 +147,7 @@ TEST(WindowProc, MessagesActOnActivationKeysCommandsAndMusic) {
     EXPECT_EQ(std::count(heard, heard + 1000, 128) < 800, r.music == 1) << "the music heard";
   }
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << "activation lines only for a debugger";
-  EndMusic();
-  CloseSound();
 
-  SetMessageTarget(nullptr, nullptr);
-  DestroyPlatformWindow(window);
 }
 
 constexpr uint32_t kMarker = 0x123456;  // the picture under the menu and the box
@@ -216,9 +203,9 @@ TEST(WindowUi, MenuAndAboutRunTheirLoopsOverTheQueue) {
       {"About deactivates; Escape and the window's activation change nothing; Enter closes", 1,
        {Key(VK_ESCAPE), {WM_ACTIVATE, WA_ACTIVE, 0}, probe, Key(VK_RETURN)}, 0, "ipa",
        {kMarker, kMarker, kFace, 0}, 0},
-      {"About closes on a click released on OK, not off it; close ends it", 1,
-       {Mouse(WM_LBUTTONDOWN, 150, 165), Mouse(WM_MOUSEMOVE, 10, 10), Mouse(WM_LBUTTONUP, 10, 10),
-        {WM_CLOSE, 0, 0}}, 0, "ia", {}, WM_CLOSE},
+      {"About stays open when a press on OK ends off it; close ends it", 1,
+       {Mouse(WM_LBUTTONDOWN, 150, 165), Mouse(WM_MOUSEMOVE, 10, 10), Mouse(WM_LBUTTONUP, 10, 10), probe,
+        {WM_CLOSE, 0, 0}}, 0, "ipa", {kMarker, kMarker, kFace, 0}, WM_CLOSE},
       {"quit (the headless queue running dry) ends About", 1, {}, 0, "ia", {}, WM_QUIT},
   };
   for (const auto& c : cases) {
@@ -241,23 +228,17 @@ TEST(WindowUi, MenuAndAboutRunTheirLoopsOverTheQueue) {
     EXPECT_EQ(left.message, c.left);
     EXPECT_EQ(PlatformMessageCount(), 0);
   }
-  SetMessageTarget(nullptr, nullptr);
-  DestroyPlatformWindow(window);
 }
 
-// The logo on black: the same count of fill and outline dots as its mark,
-// drawn in two dots of outline beside every stroke. (Where it stands, and
-// that the outline never shows above or below a stroke, is checked on the
-// real program's screen by the end-to-end run.)
+// The logo on black: as many fill and outline dots as its mark with two dots of outline
+// beside every stroke (where it stands is checked on the real program's screen).
 TEST(Startup, LogoIsItsMarkWithTwoDotsOfOutlineOnBlack) {
-  ASSERT_EQ(OpenDisplay(nullptr, nullptr), 1);
-  ASSERT_EQ(CreateScreen(nullptr, 320, 240, 1), 1);
+  ASSERT_TRUE(OpenDisplay(nullptr, nullptr) && CreateScreen(nullptr, 320, 240, 1));
   ShowLogo();
   std::map<uint32_t, int> dots;
   for (int32_t y = 0; y < 240; ++y)
     for (int32_t x = 0; x < 320; ++x) dots[ReadPlatformDot(displayState.back, x, y)]++;
   EXPECT_EQ(dots, (std::map<uint32_t, int>{{0, 320 * 240 - 285 - 280}, {0xF0F0F0, 285}, {0x0000F0, 280}}));
-  CloseDisplay(nullptr);
 }
 
 TEST(Startup, CentredOnTheReferenceAndKeptInsideTheWorkArea) {
@@ -274,12 +255,10 @@ TEST(Startup, CentredOnTheReferenceAndKeptInsideTheWorkArea) {
   }
 }
 
-// This process is the first copy, its folder and channel its user's alone
-// (two copies are run against each other end to end). Peers that ask and
-// hang up at once must not end it (an answer to a closed peer raises
-// SIGPIPE unless suppressed), peers that send anything but the request show
-// nothing, and peers that connect and say nothing must not keep a real
-// request from being answered.
+// This process is the first copy (two copies are run against each other end to end),
+// its folder and channel its user's alone. Peers that ask and hang up at once must not
+// end it (an answer to a closed peer raises SIGPIPE unless suppressed), nor show it
+// with anything but the request, nor keep a real request unanswered by saying nothing.
 TEST(InstanceLock, TheChannelIsTheUsersAloneAndNoPeerEndsOrBlocksTheFirstCopy) {
   char pattern[] = "/tmp/zorrit-lock-test-XXXXXX";
   ASSERT_NE(mkdtemp(pattern), nullptr);
@@ -293,16 +272,14 @@ TEST(InstanceLock, TheChannelIsTheUsersAloneAndNoPeerEndsOrBlocksTheFirstCopy) {
   EXPECT_EQ(info[1].st_mode & 0777, 0600u);
   auto connectToChannel = [&] {
     const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address = {};
-    address.sun_family = AF_UNIX;
+    sockaddr_un address = {AF_UNIX, {}};
     (folder + "/test.sock").copy(address.sun_path, sizeof address.sun_path - 1);
     EXPECT_EQ(connect(fd, (const sockaddr*)&address, sizeof address), 0);
     return fd;
   };
   for (const char* said : {"S", "S", "x", "S", "S", "?"}) {
     const int fd = connectToChannel();
-    EXPECT_EQ(write(fd, said, 1), 1);
-    close(fd);
+    EXPECT_EQ(write(fd, said, 1) + close(fd), 1);
   }
   usleep(300 * 1000);  // the listener answers them meanwhile
   std::vector<int> silent;

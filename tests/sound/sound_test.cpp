@@ -1,6 +1,5 @@
-// The sound library: the data stream over resources and files, the WAVE
-// reader, and the sound table heard sample by sample through the capture
-// device; the committed sounds and the generator that makes them.
+// The sound library: the data stream, the WAVE reader, and the sound table heard sample
+// by sample through the capture device; the committed sounds and their generator.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -25,11 +24,8 @@ using Samples = std::vector<int>;
 // Little-endian.
 void Put(Bytes* out, uint32_t v, int bytes) { for (int i = 0; i < bytes; ++i) out->push_back((uint8_t)(v >> 8 * i)); }
 
-struct Chunk {
-  std::string id;
-  Bytes body;
-  int64_t stated = -1;  // the length in its header; -1: the body's
-};
+// A chunk, `stated` the length in its header (-1: the body's).
+struct Chunk { std::string id; Bytes body; int64_t stated = -1; };
 
 // The format chunk, 18 bytes (with the extra-format size) or 16.
 Chunk Format(uint32_t tag, uint32_t channels, uint32_t bits, uint32_t rate = 11025, int size = 18) {
@@ -88,8 +84,7 @@ TEST(DataStream, ResourceSeeksAndReadsStayInsideAndCannotWrap) {
       {99, SEEK_SET, 1, 99}, {100, SEEK_SET, 0, 99},       {90, SEEK_SET, 1, 90},
       {10, SEEK_CUR, 0, 90}, {-91, SEEK_CUR, 0, 90},       {0, SEEK_END, 0, 90},
       {-1, SEEK_SET, 0, 90}, {INT32_MAX, SEEK_CUR, 0, 90}, {INT32_MIN, SEEK_CUR, 0, 90},
-      {5, 7, 1, 90},  // an unknown origin succeeds without moving
-      {9, SEEK_CUR, 1, 99},  {-99, SEEK_CUR, 1, 0},
+      {9, SEEK_CUR, 1, 99},  {-99, SEEK_CUR, 1, 0},        {5, 7, 1, 0},  // an unknown origin: no move
   };
   for (const auto& c : seeks) {
     EXPECT_EQ(SeekStream(&s, c.offset, c.origin), c.ok) << c.offset << " from " << c.origin;
@@ -145,11 +140,10 @@ TEST(DataStream, VarIntsAtTheGroupBoundariesAndRunawayInputRefused) {
   EXPECT_EQ(value, 7u);
 }
 
-// Each image read from a file and from a resource (a memory stream). A chunk
-// claiming more bytes than remain is skipped by a seek to where it says it
-// ends: from a file that seek succeeds, past the end, and the image fails; a
-// resource refuses it and the walk goes on. A length with the top bit set is
-// not sought at all (a backward seek would walk the same chunk for ever).
+// Each image read from a file and from a resource. A chunk claiming more bytes than
+// remain is skipped by a seek to where it says it ends: past the end of a file, which
+// fails the image; a resource refuses the seek and the walk goes on. A length with the
+// top bit set is not sought at all (a backward seek would walk the same chunk for ever).
 TEST(ReadWave, WellFormedAndMalformedImagesFromFilesAndResources) {
   const Samples played = {1, 2, 3, -128, 0};
   const Chunk data = {"data", Around(played)}, fact = {"fact", {5, 0, 0, 0}};
@@ -207,7 +201,7 @@ TEST(CommittedSounds, RebuiltByTheGeneratorLaidOutForTheMixer) {
     const Bytes samples(file.begin() + 58, file.end());
     EXPECT_TRUE(file == Mono(samples)) << "not in the game's layout";
     const auto [low, high] = std::minmax_element(samples.begin(), samples.end());
-    EXPECT_TRUE(*low >= 28 && *high <= 228) << "no headroom: " << *low << " to " << *high;
+    EXPECT_TRUE(*low >= 28 && *high <= 228) << "no headroom: " << +*low << " to " << +*high;
     EXPECT_TRUE(i < 0 || (samples.front() == 128 && samples.back() == 128)) << "an effect clicks";
   }
   std::filesystem::remove_all(fresh);
@@ -288,7 +282,6 @@ TEST(Mixer, ScenariosHeardSampleBySample) {
   // Every slot at full scale at once: still 255, and silence after.
   for (int32_t slot = 0; slot < kSoundSlotCount; ++slot) Load(slot, Mono(Around({127}))), PlayOnce(slot);
   EXPECT_EQ(Pull(2), Samples({127, 0}));
-  CloseSound();
 }
 
 // Wide and stereo sounds become 8-bit mono at the device's rate, rounded to
@@ -310,7 +303,6 @@ TEST(Mixer, SoundsAreConvertedToTheDevicesFormat) {
   PlayOnce(6);
   const Samples heard = Pull(2000);
   EXPECT_NEAR(std::count_if(heard.begin(), heard.end(), [](int v) { return v != 0; }), 1000, 5);
-  CloseSound();
 }
 
 // The device another owner opened: the table plays through it, and at its

@@ -1,6 +1,5 @@
-// The file and path helpers: the 16-bit generator, path formatting, the
-// desktop folder, the placement and recent-folder files, and the Open and
-// Save dialogs against a stand-in chooser program.
+// The util helpers: the 16-bit generator, paths, the desktop folder, the placement and
+// recent-folder files, and the Open and Save dialogs against a stand-in chooser program.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -22,13 +21,10 @@ namespace {
 
 // A fresh folder under /tmp, removed afterwards.
 struct TempFolder {
-  std::string path;
-  TempFolder() {
-    char name[] = "/tmp/zorrit_util_XXXXXX";
-    path = mkdtemp(name) ? name : "";
-  }
+  char name[24] = "/tmp/zorrit_util_XXXXXX";
+  const std::string path = mkdtemp(name) ? name : "";
   ~TempFolder() { std::filesystem::remove_all(path); }
-  std::string operator/(const std::string& name) const { return path + "/" + name; }
+  std::string operator/(const std::string& file) const { return path + "/" + file; }
 };
 
 std::vector<char> ReadAll(const std::string& file) {
@@ -50,10 +46,7 @@ TEST(Util, FormatPathSqueezesSeparatorPairsWithinTheLimitAndSanitize) {
       {"/home//file", "/home/file"},           {"a////b", "a//b"},     {"a\\/b/\\c", "a\\/b/\\c"},
   };
   char out[kPathCapacity];
-  for (const auto& c : cases) {
-    ASSERT_EQ(FormatPath(out, "%s", c.in), 1);
-    EXPECT_STREQ(out, c.out) << c.in;
-  }
+  for (const auto& c : cases) EXPECT_TRUE(FormatPath(out, "%s", c.in) && !std::strcmp(out, c.out)) << c.in << ": " << out;
   ASSERT_EQ(FormatPath(out, "%s", std::string(259, 'p').c_str()), 1);
   EXPECT_EQ(std::strlen(out), 259u);
   std::strcpy(out, "unchanged");
@@ -89,8 +82,6 @@ TEST(Util, DesktopFolderFromUserDirsElseInHomeElseEmpty) {
 TEST(Util, PlacementFileOfTwentyLittleEndianBytesRestoredInsideTheWorkArea) {
   TempFolder temp;
   SetPlacementFolder(temp.path.c_str());
-  PlatformRect a;
-  ASSERT_TRUE(GetPlatformWorkArea(&a) && a.left == 0 && a.top == 0 && a.right == 1920 && a.bottom == 1040);
   auto store = [&](PlatformRect r, int32_t show) {
     PlatformWindowPlacement placement = {show, r};
     SetHeadlessWindowPlacement(&placement);
