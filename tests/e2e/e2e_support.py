@@ -10,9 +10,6 @@ import time
 
 CLIENT_W, CLIENT_H = 322, 260     # 320 x 240 picture, one-dot margin, 18-dot menu bar
 PICTURE = (1, 19)                 # the picture's corner in the window
-MENU_TITLE = (12, 8)
-MENU_ENTRY_Y = {"Reset": 30, "About": 48, "Close": 74}
-MENU_ENTRY_X = 30
 LOGO_FILL, LOGO_OUTLINE = (240, 240, 240), (0, 0, 240)
 CAPTION = "[ Zorrit ] Brinelight"
 failures, passes, uncheckable = [], [], []

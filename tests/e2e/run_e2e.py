@@ -18,25 +18,20 @@ import sys
 import tempfile
 import time
 
-from e2e_support import (CAPTION, CLIENT_H, CLIENT_W, MENU_ENTRY_X, MENU_ENTRY_Y, MENU_TITLE, PICTURE,
-                         Program, Sheet, Shot, black_share, check, end_process,
-                         logo_problems, missing_tool, sideways_move, sprite_places, summary, wait_for)
+from e2e_support import (CAPTION, CLIENT_H, CLIENT_W, PICTURE, Program, Sheet, Shot, black_share, check,
+                         end_process, logo_problems, missing_tool, sideways_move, sprite_places, summary,
+                         wait_for)
 
 SCREEN_W, SCREEN_H = 1024, 768
 RATE = (PICTURE[0] + 280, PICTURE[1], CLIENT_W, PICTURE[1] + 16)  # the frame-rate figure
+MENU = {"title": (12, 8), "Reset": (30, 30), "About": (30, 48), "Close": (30, 74)}  # where to click
 MENU_SPOT, ABOUT_OK, GREY = (78, 28), (161, 166), (192, 192, 192)  # in the open menu; About's OK
 STRACE = ("strace", "-f", "-qq", "-e", "trace=none", "-o", os.devnull)
 NOBODY = 65534
 
 
-class XImage(ctypes.Structure):
-    _fields_ = [("width", ctypes.c_int), ("height", ctypes.c_int), ("xoffset", ctypes.c_int),
-                ("format", ctypes.c_int), ("data", ctypes.c_void_p)]
-
-
 class Display:
-    """A private Xvfb on a display number it picks itself, and a connection
-    that reads what is on screen."""
+    """A private Xvfb on a free display, and a connection that reads the screen."""
 
     def __init__(self):
         read, write = os.pipe()
@@ -49,7 +44,7 @@ class Display:
             self.name = ":" + answer.readline().strip()
         x11 = self.x11 = ctypes.CDLL("libX11.so.6")
         x11.XOpenDisplay.restype, x11.XDefaultRootWindow.restype = ctypes.c_void_p, ctypes.c_ulong
-        x11.XGetImage.restype = ctypes.POINTER(XImage)
+        x11.XGetImage.restype = ctypes.c_void_p  # an XImage, its dots' address 16 bytes in
         x11.XGetImage.argtypes = [ctypes.c_void_p, ctypes.c_ulong] + [ctypes.c_int] * 4 + [
             ctypes.c_ulong, ctypes.c_int]
         self.x = ctypes.c_void_p(x11.XOpenDisplay(self.name.encode()))
@@ -59,8 +54,8 @@ class Display:
     def shot(self, x, y, w, h):
         """The screen's dots in that rectangle (32-bit BGRX on Xvfb)."""
         image = self.x11.XGetImage(self.x, self.x11.XDefaultRootWindow(self.x), x, y, w, h, ~0, 2)
-        data = ctypes.string_at(image.contents.data, w * h * 4)
-        self.x11.XDestroyImage(image)
+        data = ctypes.string_at(ctypes.c_void_p.from_address(image + 16).value, w * h * 4)
+        self.x11.XDestroyImage(ctypes.c_void_p(image))
         rgb = bytearray(w * h * 3)
         rgb[0::3], rgb[1::3], rgb[2::3] = data[2::4], data[1::4], data[0::4]
         return Shot(w=w, h=h, rgb=bytes(rgb))
@@ -93,8 +88,7 @@ class XProgram(Program):
         return self.display.shot(*self.rect)
 
     def key(self, key, seconds=0.1):
-        """A key held as a person holds it, so that the game, which looks at
-        held keys once a frame, sees it."""
+        """A key held long enough for the game, which looks at keys once a frame."""
         self.tool("xdotool", "keydown", key)
         time.sleep(seconds)
         self.tool("xdotool", "keyup", key)
@@ -107,9 +101,9 @@ class XProgram(Program):
                   "click", "1")
 
     def choose(self, entry, scale=1):
-        self.click(*MENU_TITLE, scale)
+        self.click(*MENU["title"], scale)
         time.sleep(0.2)
-        self.click(MENU_ENTRY_X, MENU_ENTRY_Y[entry], scale)
+        self.click(*MENU[entry], scale)
 
 
 def unscaled(shot, scale):
@@ -131,11 +125,10 @@ def about_open(shot):
 
 
 def run(args, display, name, scale=1, env=None, prefix=(), sheet=None):
-    """One run: the window, the logo, the complete title, the menu and About
-    opened with clicks at `scale` times their places. With the sprite sheet
-    the whole life of the window follows; else OK is clicked and the run ends
-    (menu Close under a debugger, SIGTERM otherwise). Returns the pictures
-    seen, by step, reduced to unscaled dots."""
+    """The window, the logo, the complete title, the menu and About opened by
+    clicks at `scale` times their places; then with the sprite sheet the rest
+    of the window's life, else a click on OK and the end (menu Close under a
+    debugger, else SIGTERM). Returns the pictures by step, in unscaled dots."""
     log = os.path.join(tempfile.mkdtemp(prefix="zorrit-e2e-log-"), "presents")
     p = XProgram(args, display, dict(env or {}, ZORRIT_FRAME_LOG=log), prefix=prefix)
     seen, mixed, last = {}, [0], [None]
@@ -168,9 +161,9 @@ def run(args, display, name, scale=1, env=None, prefix=(), sheet=None):
         # means it is complete (and space can start the game).
         check(wait_for(lambda: shot("title", still, 0), 12, 1.6), "%s: the title is complete" % name)
         p.focus()
-        p.click(*MENU_TITLE, scale)
+        p.click(*MENU["title"], scale)
         check(shot("menu", lambda s: s.dot(*MENU_SPOT) == GREY), "%s: a click on the menu opens it" % name)
-        p.click(MENU_ENTRY_X, MENU_ENTRY_Y["About"], scale)
+        p.click(*MENU["About"], scale)
         check(shot("about", about_open), "%s: a click on About opens its box" % name)
         if sheet:
             life(p, sheet, log)
@@ -178,10 +171,7 @@ def run(args, display, name, scale=1, env=None, prefix=(), sheet=None):
         p.click(*ABOUT_OK, scale)
         check(shot("closed", lambda s: not about_open(s)), "%s: a click on OK closes it" % name)
         check(mixed[0] == 0, "%s: every dot is a %d x %d block (%d rows are not)" % (name, scale, scale, mixed[0]))
-        if prefix:
-            p.choose("Close", scale)
-        else:
-            p.process.send_signal(signal.SIGTERM)
+        p.choose("Close", scale) if prefix else p.process.send_signal(signal.SIGTERM)
         code, lines = p.wait(5), p.stderr().splitlines()
         check(code == 0, "%s: %s ends the program with 0 (%s)" % (name, "Close" if prefix else "SIGTERM", code))
         if prefix:
@@ -221,14 +211,13 @@ def life(p, sheet, log):
     reset = wait_for(lambda: black_share(p.shot().picture()) > 0.99, 1.5)
     check(black_share(play) < 0.99 and reset, "menu Reset returns to the title")
 
-    # Second copies leave silently with 0: one gives up on the first while
-    # that is stopped, the next brings it to the front.
+    # Second copies leave silently with 0: one gives up on a stopped first,
+    # the next brings it to the front.
     p.process.send_signal(signal.SIGSTOP)
     second = p.second_copy()
     p.process.send_signal(signal.SIGCONT)
     check(second.returncode == 0 and not second.stderr, "a second copy gives up on a stopped first")
-    # The first copy takes that request now. It takes a request before
-    # window-system events it has not handled yet: one that came before the
+    # The first copy takes that request now. A request that came before the
     # unmap was seen would be undone by it.
     time.sleep(0.5)
     p.tool("xdotool", "windowunmap", "--sync", p.window)
@@ -253,14 +242,14 @@ def life(p, sheet, log):
 def failed_starts(zorrit):
     """Without a display, or without a usable runtime folder. As root the
     program runs as nobody (from a copy: the build tree may be closed to
-    others), so that /tmp/zorrit-UID can be another user's."""
+    others), so that a folder can be another user's."""
     scratch = tempfile.mkdtemp(prefix="zorrit-guard-")
     os.chmod(scratch, 0o755)
-    uid, user, made = os.getuid(), None, False
+    uid, user = os.getuid(), None
     if uid == 0:
         uid, zorrit = NOBODY, shutil.copy(zorrit, scratch)
         user = lambda: (os.setgroups([]), os.setgid(NOBODY), os.setuid(NOBODY))
-    fallback = "/tmp/zorrit-%d" % uid
+    fallback, target = "/tmp/zorrit-%d" % uid, scratch + "/target"
 
     def start(what, runtime, expect):
         env = {k: v for k, v in os.environ.items()
@@ -271,31 +260,32 @@ def failed_starts(zorrit):
               expect in r.stderr, "%s: status 1 and the reason (%d, %r)" % (what, r.returncode, r.stderr))
 
     try:
-        folders = [os.path.join(scratch, *d) for d in (["own"], ["readonly"], ["d" * 40] * 4, ["target"],
-                                                       ["open", "zorrit"])]
-        for folder in folders:
-            os.makedirs(folder, 0o700)
-            os.chown(folder, uid, -1)
-        os.chmod(folders[1], 0o555)  # its owner may not write there either
-        os.chmod(folders[4], 0o705)
-        start("without a display", folders[0], "error: dxdraw (no display: ")
-        start("a missing runtime folder", scratch + "/missing", scratch + "/missing")
-        start("a read-only runtime folder", folders[1], folders[1])
-        start("a runtime folder path too long", folders[2], "too long")
-        start("a runtime folder open to others", scratch + "/open", "open to other users (mode 0705)")
-        if not user or os.path.lexists(fallback):
-            return print("skipped: %s of another user (needs root, and no such folder yet)" % fallback)
-        made = True
-        os.mkdir(fallback, 0o700)  # root's, not nobody's
-        start("%s made by another user" % fallback, None, fallback)
-        check(os.listdir(fallback) == [], "nothing was made in the other user's folder")
-        os.rmdir(fallback)
-        os.symlink(folders[3], fallback)
-        start("%s as a link" % fallback, None, fallback)
-        check(os.listdir(folders[3]) == [], "nothing was made through the link")
+        for what, folder, mode, expect in (
+                ("without a display", "own", 0o700, "error: dxdraw (no display: "),
+                ("a missing runtime folder", "missing", None, "missing/zorrit: "),
+                ("a read-only runtime folder", "readonly", 0o555, "readonly/zorrit: "),  # also to its owner
+                ("a runtime folder path too long", "d" * 160, 0o700, "too long"),
+                ("a runtime folder open to others", "open/zorrit", 0o705, "(mode 0705); refused"),
+                ("another user's runtime folder", "root/zorrit", 0o700, "belongs to another user (uid 0)")):
+            if folder == "root/zorrit" and not user:
+                continue
+            if mode:
+                os.makedirs(os.path.join(scratch, folder))
+                os.chown(os.path.join(scratch, folder), 0 if folder == "root/zorrit" else uid, -1)
+                os.chmod(os.path.join(scratch, folder), mode)
+            start(what, os.path.join(scratch, folder.split("/")[0]), expect)
+        # The fallback without XDG_RUNTIME_DIR: a link someone put there to a
+        # folder the program could use.
+        if os.path.lexists(fallback):
+            return print("skipped: %s exists" % fallback)
+        os.mkdir(target, 0o700)
+        os.chown(target, uid, -1)
+        os.symlink(target, fallback)
+        start("%s as a link" % fallback, None, fallback + " is a link")
+        check(os.listdir(target) == [], "nothing was made through the link")
     finally:
-        if made:
-            os.unlink(fallback) if os.path.islink(fallback) else shutil.rmtree(fallback, ignore_errors=True)
+        if os.path.islink(fallback) and os.readlink(fallback) == target:
+            os.unlink(fallback)
         shutil.rmtree(scratch, ignore_errors=True)
 
 
