@@ -1,6 +1,5 @@
-"""What the end-to-end runs share, whichever window system they drive: the
-checks, bounded waits, screenshots, the game's pictures and the program run
-with its own runtime folder."""
+"""What the end-to-end runs share, whichever window system they drive: checks,
+bounded waits, screenshots, the game's pictures, the program in its own runtime."""
 import os
 import shutil
 import struct
@@ -12,7 +11,7 @@ CLIENT_W, CLIENT_H = 322, 260     # 320 x 240 picture, one-dot margin, 18-dot me
 PICTURE = (1, 19)                 # the picture's corner in the window
 LOGO_FILL, LOGO_OUTLINE = (240, 240, 240), (0, 0, 240)
 CAPTION = "[ Zorrit ] Brinelight"
-failures, passes, uncheckable = [], [], []
+failures, passes = [], []
 
 
 def check(condition, what):
@@ -21,15 +20,9 @@ def check(condition, what):
     return condition
 
 
-def cannot_check(what, why):
-    """A check this window system does not allow: said, never skipped silently."""
-    print("n/a   %s: %s" % (what, why), flush=True)
-    uncheckable.append(what)
-
-
 def summary(name):
     """The closing line, and the exit status: 0 all passed, 1 a check failed."""
-    print("%s: %d passed, %d failed, %d n/a" % (name, len(passes), len(failures), len(uncheckable)))
+    print("%s: %d passed, %d failed" % (name, len(passes), len(failures)))
     return 1 if failures else 0
 
 
@@ -173,13 +166,6 @@ class Program:
     def second_copy(self):
         """Starts another copy in the same runtime folder and waits for it."""
         return subprocess.run([self.zorrit], env=self.env, capture_output=True, timeout=10)
-
-    def keep(self, *names):
-        """Copies screenshots of a failed check beside the test's temp files."""
-        for name in names:
-            kept = os.path.join(tempfile.gettempdir(), "zorrit-e2e-%s.ppm" % name)
-            shutil.copy(os.path.join(self.runtime, name + ".ppm"), kept)
-            print("       kept", kept)
 
     def stderr(self):
         self.errors.flush()

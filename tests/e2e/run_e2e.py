@@ -43,17 +43,16 @@ class Display:
         with os.fdopen(read) as answer:
             self.name = ":" + answer.readline().strip()
         x11 = self.x11 = ctypes.CDLL("libX11.so.6")
-        x11.XOpenDisplay.restype, x11.XDefaultRootWindow.restype = ctypes.c_void_p, ctypes.c_ulong
-        x11.XGetImage.restype = ctypes.c_void_p  # an XImage, its dots' address 16 bytes in
-        x11.XGetImage.argtypes = [ctypes.c_void_p, ctypes.c_ulong] + [ctypes.c_int] * 4 + [
-            ctypes.c_ulong, ctypes.c_int]
+        # XGetImage gives an XImage, its dots' address 16 bytes in.
+        x11.XOpenDisplay.restype = x11.XGetImage.restype = x11.XDefaultRootWindow.restype = ctypes.c_void_p
         self.x = ctypes.c_void_p(x11.XOpenDisplay(self.name.encode()))
         if not self.x:
             raise RuntimeError("Xvfb did not start")
 
     def shot(self, x, y, w, h):
         """The screen's dots in that rectangle (32-bit BGRX on Xvfb)."""
-        image = self.x11.XGetImage(self.x, self.x11.XDefaultRootWindow(self.x), x, y, w, h, ~0, 2)
+        root = ctypes.c_void_p(self.x11.XDefaultRootWindow(self.x))
+        image = self.x11.XGetImage(self.x, root, x, y, w, h, ctypes.c_ulong(-1), 2)  # ZPixmap
         data = ctypes.string_at(ctypes.c_void_p.from_address(image + 16).value, w * h * 4)
         self.x11.XDestroyImage(ctypes.c_void_p(image))
         rgb = bytearray(w * h * 3)
