@@ -1,5 +1,5 @@
-# Runs zorrit-art as a user would and checks what it writes: the five bitmaps
-# equal the committed ones, and the contact sheet is a PNG.
+# Runs zorrit-art as a user would: the five bitmaps it writes must equal the
+# committed ones, and the contact sheet must be a PNG.
 # cmake -DTOOL=... -DOUT=... -DCOMMITTED=... -P run_art_tool.cmake
 file(REMOVE_RECURSE "${OUT}")
 file(MAKE_DIRECTORY "${OUT}")
@@ -17,8 +17,4 @@ endforeach()
 file(READ "${OUT}/contact.png" signature LIMIT 8 HEX)
 if(NOT signature STREQUAL "89504e470d0a1a0a")
   message(FATAL_ERROR "the contact sheet is not a PNG")
-endif()
-execute_process(COMMAND "${TOOL}" --write RESULT_VARIABLE usage OUTPUT_QUIET ERROR_QUIET)
-if(NOT usage EQUAL 2)
-  message(FATAL_ERROR "a missing argument should end with the usage and 2, not ${usage}")
 endif()

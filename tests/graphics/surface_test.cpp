@@ -1,166 +1,98 @@
-// Platform surfaces: refusal rules, keyed copies, scaling, colour references.
+// Platform surfaces: refusal rules, keyed and overlapping copies, scaling,
+// moving onto a caller's memory, colour references; the desktop's scale.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <vector>
 
 #include "graphics_fixture.h"
-#include "platform/surface.h"
+#include "platform/desktop_scale.h"
 
 using gfxtest::Coded;
+using gfxtest::SurfaceMatches;
 
 namespace {
 
-struct Owned {
-  PlatformSurface* s;
-  explicit Owned(PlatformSurface* p) : s(p) {}
-  ~Owned() { DestroyPlatformSurface(s); }
-};
-
-void Paint(PlatformSurface* s, uint32_t (*f)(int32_t, int32_t)) {
+using Surface = std::unique_ptr<PlatformSurface, void (*)(PlatformSurface*)>;
+// Column 2 is black in Dot, so every copy also checks the colour key.
+uint32_t Dot(int32_t x, int32_t y) { return x == 2 ? 0u : Coded(x, y); }
+Surface Painted(int32_t w, int32_t h, uint32_t (*dot)(int32_t, int32_t) = Dot) {
+  Surface s(CreatePlatformSurface(w, h), DestroyPlatformSurface);
   int32_t pitch = 0;
-  uint8_t* p = PlatformSurfacePixelsMutable(s, &pitch);
-  for (int32_t y = 0; y < PlatformSurfaceHeight(s); ++y)
-    for (int32_t x = 0; x < PlatformSurfaceWidth(s); ++x)
-      reinterpret_cast<uint32_t*>(p + y * pitch)[x] = f(x, y);
+  uint8_t* p = PlatformSurfacePixelsMutable(s.get(), &pitch);
+  for (int32_t i = 0; i < w * h; ++i) reinterpret_cast<uint32_t*>(p + i / w * pitch)[i % w] = dot(i % w, i / w);
+  return s;
 }
 
-uint32_t CodedDot(int32_t x, int32_t y) { return Coded(x, y); }
-
-TEST(PlatformSurface, FillsAndBlitsRefuseAnyRectangleNotWhollyInside) {
-  Owned a(CreatePlatformSurface(8, 6));
-  Owned b(CreatePlatformSurface(8, 6));
-  ASSERT_TRUE(a.s && b.s);
+TEST(PlatformSurface, FillsAndBlitsRefuseAnyRectangleNotWhollyInsideOrLost) {
+  Surface a = Painted(8, 6), b = Painted(8, 6);
   ASSERT_EQ(nullptr, CreatePlatformSurface(0, 5));
-  Paint(b.s, CodedDot);
-
-  const PlatformRect refused[] = {
-      {-1, 0, 2, 2}, {0, -1, 2, 2}, {7, 0, 9, 2}, {0, 5, 2, 7},  // past an edge
-      {3, 3, 3, 5},  {3, 3, 5, 3},                                // empty
-      {5, 1, 2, 4},  {1, 4, 4, 1},                                // inverted
-  };
+  FillPlatformSurface(a.get(), {0, 0, 8, 6}, 0x777777);
+  const PlatformRect refused[] = {{-1, 0, 2, 2}, {0, -1, 2, 2}, {7, 0, 9, 2}, {0, 5, 2, 7},  // past an edge
+                                  {3, 3, 3, 5},  {3, 3, 5, 3},  {5, 1, 2, 4}, {1, 4, 4, 1}}; // empty, inverted
   for (const PlatformRect& r : refused) {
-    EXPECT_EQ(0, FillPlatformSurface(a.s, r, 0x112233));
-    EXPECT_EQ(0, BlitPlatformSurface(a.s, r, b.s, PlatformRect{0, 0, r.right - r.left, r.bottom - r.top}, 0));
-    EXPECT_EQ(0, BlitPlatformSurface(a.s, PlatformRect{0, 0, r.right - r.left, r.bottom - r.top}, b.s, r, 1));
+    const PlatformRect corner = {0, 0, r.right - r.left, r.bottom - r.top};
+    EXPECT_EQ(0, FillPlatformSurface(a.get(), r, 1) + BlitPlatformSurface(a.get(), r, b.get(), corner, 0) +
+                     BlitPlatformSurface(a.get(), corner, b.get(), r, 1));
   }
-  // Sizes that differ are refused rather than stretched.
-  EXPECT_EQ(0, BlitPlatformSurface(a.s, PlatformRect{0, 0, 2, 2}, b.s, PlatformRect{0, 0, 3, 2}, 0));
-  for (int32_t y = 0; y < 6; ++y)
-    for (int32_t x = 0; x < 8; ++x) ASSERT_EQ(0u, ReadPlatformDot(a.s, x, y)) << x << "," << y;
-
-  // The whole surface is the largest rectangle accepted.
-  EXPECT_EQ(1, FillPlatformSurface(a.s, PlatformRect{0, 0, 8, 6}, 0x010203));
-  EXPECT_EQ(0x010203u, ReadPlatformDot(a.s, 7, 5));
-
-  // Lost: refused as destination and as source until restored.
-  MarkPlatformSurfaceLost(a.s);
-  EXPECT_EQ(1, IsPlatformSurfaceLost(a.s));
-  EXPECT_EQ(0, FillPlatformSurface(a.s, PlatformRect{0, 0, 1, 1}, 5));
-  EXPECT_EQ(0, BlitPlatformSurface(b.s, PlatformRect{0, 0, 1, 1}, a.s, PlatformRect{0, 0, 1, 1}, 0));
-  EXPECT_EQ(0, ScaleCopySurface(a.s, b.s, 8, 6, 1));
-  EXPECT_EQ(Coded(0, 0), ReadPlatformDot(b.s, 0, 0));
-  EXPECT_EQ(1, RestorePlatformSurface(a.s));
-  EXPECT_EQ(1, FillPlatformSurface(a.s, PlatformRect{0, 0, 1, 1}, 5));
-  EXPECT_EQ(5u, ReadPlatformDot(a.s, 0, 0));
+  EXPECT_EQ(0, BlitPlatformSurface(a.get(), {0, 0, 2, 2}, b.get(), {0, 0, 3, 2}, 0));  // no stretching
+  MarkPlatformSurfaceLost(b.get());
+  EXPECT_EQ(0, FillPlatformSurface(b.get(), {0, 0, 1, 1}, 5) + ScaleCopySurface(a.get(), b.get(), 8, 6, 1) +
+                   BlitPlatformSurface(a.get(), {0, 0, 1, 1}, b.get(), {0, 0, 1, 1}, 0));
+  EXPECT_TRUE(SurfaceMatches(a.get(), 1, [](int32_t, int32_t) { return 0x777777u; }));
+  EXPECT_EQ(1, RestorePlatformSurface(b.get()));
+  // The whole surface is inside; a keyed copy skips exactly the black dots.
+  EXPECT_EQ(1, BlitPlatformSurface(a.get(), {0, 0, 8, 6}, b.get(), {0, 0, 8, 6}, 1));
+  EXPECT_TRUE(SurfaceMatches(a.get(), 1, [](int32_t x, int32_t y) { return x == 2 ? 0x777777u : Coded(x, y); }));
+  EXPECT_EQ(0x00563412u, NativeFromColorRef(0xFF123456));  // 0x00BBGGRR in, 0x00RRGGBB out
 }
 
-TEST(PlatformSurface, KeyedBlitSkipsOnlyExactBlackAndOverlapsCopyCorrectly) {
-  Owned src(CreatePlatformSurface(4, 1));
-  Owned dst(CreatePlatformSurface(4, 2));
-  int32_t pitch = 0;
-  uint32_t* s = reinterpret_cast<uint32_t*>(PlatformSurfacePixelsMutable(src.s, &pitch));
-  s[0] = 0; s[1] = 0x000001; s[2] = 0x010000; s[3] = 0;
-  FillPlatformSurface(dst.s, PlatformRect{0, 0, 4, 2}, 0xABCDEF);
-
-  ASSERT_EQ(1, BlitPlatformSurface(dst.s, PlatformRect{0, 0, 4, 1}, src.s, PlatformRect{0, 0, 4, 1}, 1));
-  ASSERT_EQ(1, BlitPlatformSurface(dst.s, PlatformRect{0, 1, 4, 2}, src.s, PlatformRect{0, 0, 4, 1}, 0));
-  const uint32_t keyed[] = {0xABCDEF, 0x000001, 0x010000, 0xABCDEF};
-  const uint32_t plain[] = {0, 0x000001, 0x010000, 0};
-  for (int32_t x = 0; x < 4; ++x) {
-    EXPECT_EQ(keyed[x], ReadPlatformDot(dst.s, x, 0)) << x;
-    EXPECT_EQ(plain[x], ReadPlatformDot(dst.s, x, 1)) << x;
-  }
-
-  // Within one surface, shifted right and down by one, keyed and plain: the
-  // result is as if the source had been read whole first.
-  for (int keyedBlit = 0; keyedBlit < 2; ++keyedBlit) {
-    Owned t(CreatePlatformSurface(6, 6));
-    Paint(t.s, CodedDot);
-    ASSERT_EQ(1, BlitPlatformSurface(t.s, PlatformRect{1, 0, 6, 5}, t.s, PlatformRect{0, 0, 5, 5}, keyedBlit));
-    ASSERT_EQ(1, BlitPlatformSurface(t.s, PlatformRect{0, 1, 6, 6}, t.s, PlatformRect{0, 0, 6, 5}, keyedBlit));
-    for (int32_t y = 1; y < 6; ++y)
-      for (int32_t x = 0; x < 6; ++x) {
-        const uint32_t want = x == 0 ? Coded(0, y - 1) : Coded(x - 1, y - 1);
-        ASSERT_EQ(want, ReadPlatformDot(t.s, x, y)) << x << "," << y << " keyed " << keyedBlit;
-      }
+TEST(PlatformSurface, CopiesWithinOneSurfaceReadTheSourceWholeFirst) {
+  for (int keyed = 0; keyed < 2; ++keyed) {  // shifted right, then down
+    Surface t = Painted(6, 6, Coded);
+    ASSERT_EQ(1, BlitPlatformSurface(t.get(), {1, 0, 6, 5}, t.get(), {0, 0, 5, 5}, keyed));
+    ASSERT_EQ(1, BlitPlatformSurface(t.get(), {0, 1, 6, 6}, t.get(), {0, 0, 6, 5}, keyed));
+    EXPECT_TRUE(SurfaceMatches(t.get(), 1, [](int32_t x, int32_t y) { return Coded(x ? x - 1 : 0, y ? y - 1 : 0); }))
+        << "keyed " << keyed;
   }
 }
 
 TEST(PlatformSurface, ScaleCopyMakesBlocksAndCutsAtTheEdges) {
-  Owned src(CreatePlatformSurface(5, 4));
-  Paint(src.s, CodedDot);
-  Owned dst(CreatePlatformSurface(13, 8));  // 3x: 15 x 12 would be needed
-  FillPlatformSurface(dst.s, PlatformRect{0, 0, 13, 8}, 0x777777);
-  ASSERT_EQ(1, ScaleCopySurface(dst.s, src.s, 5, 4, 3));
-  for (int32_t y = 0; y < 8; ++y)
-    for (int32_t x = 0; x < 13; ++x) ASSERT_EQ(Coded(x / 3, y / 3), ReadPlatformDot(dst.s, x, y));
-
-  // Only the part asked for is copied; the rest of dst stays.
-  Owned big(CreatePlatformSurface(12, 12));
-  FillPlatformSurface(big.s, PlatformRect{0, 0, 12, 12}, 0x777777);
-  ASSERT_EQ(1, ScaleCopySurface(big.s, src.s, 2, 3, 2));
-  for (int32_t y = 0; y < 12; ++y)
-    for (int32_t x = 0; x < 12; ++x)
-      ASSERT_EQ(x < 4 && y < 6 ? Coded(x / 2, y / 2) : 0x777777u, ReadPlatformDot(big.s, x, y));
-  EXPECT_EQ(0, ScaleCopySurface(big.s, src.s, 6, 4, 1));  // more than src holds
+  Surface src = Painted(5, 4);
+  Surface dst(CreatePlatformSurface(13, 8), DestroyPlatformSurface);  // 3x would need 15 x 12
+  ASSERT_EQ(1, ScaleCopySurface(dst.get(), src.get(), 5, 4, 3));
+  EXPECT_TRUE(SurfaceMatches(dst.get(), 3, Dot));
+  FillPlatformSurface(dst.get(), {0, 0, 13, 8}, 0x777777);
+  ASSERT_EQ(1, ScaleCopySurface(dst.get(), src.get(), 2, 3, 2));  // only the part asked for
+  EXPECT_TRUE(SurfaceMatches(dst.get(), 1, [](int32_t x, int32_t y) { return x < 4 && y < 6 ? Dot(x / 2, y / 2) : 0x777777u; }));
+  EXPECT_EQ(0, ScaleCopySurface(dst.get(), src.get(), 6, 4, 1));  // more than src holds
 }
 
-// Decoding is checked layout by layout in the hardening tests and on the
-// shipped bitmaps in the art tests; here only that near-black stays itself.
-TEST(PlatformSurface, MovesOntoCallersMemoryAndBackWithItsDots) {
-  Owned a(CreatePlatformSurface(5, 3));
-  ASSERT_TRUE(a.s);
-  Paint(a.s, CodedDot);
-  // The caller's rows are wider than the surface; the spare dots stay untouched.
-  const int32_t kPitch = 8 * 4;
-  std::vector<uint32_t> memory(8 * 3, 0xABCDEF);
-  EXPECT_EQ(0, MovePlatformSurface(a.s, memory.data(), 4 * 4, 1));  // rows too short
-  ASSERT_EQ(1, MovePlatformSurface(a.s, memory.data(), kPitch, 1));
-  int32_t pitch = 0;
-  EXPECT_EQ(reinterpret_cast<const uint8_t*>(memory.data()), PlatformSurfacePixels(a.s, &pitch));
-  EXPECT_EQ(kPitch, pitch);
-  for (int32_t y = 0; y < 3; ++y) {
-    for (int32_t x = 0; x < 5; ++x) EXPECT_EQ(Coded(x, y), memory[y * 8 + x]);
-    for (int32_t x = 5; x < 8; ++x) EXPECT_EQ(0xABCDEFu, memory[y * 8 + x]);
-  }
-  // Drawing lands in the caller's memory, keyed blits included.
-  ASSERT_EQ(1, FillPlatformSurface(a.s, {1, 1, 3, 2}, 0x123456));
-  EXPECT_EQ(0x123456u, memory[8 + 2]);
-  // Back onto memory of its own, dots and all; the caller's is left alone.
-  ASSERT_EQ(1, MovePlatformSurface(a.s, nullptr, 0, 1));
-  ASSERT_EQ(1, FillPlatformSurface(a.s, {0, 0, 5, 3}, 0x654321));
-  EXPECT_EQ(0x123456u, memory[8 + 2]);
-  // Without the dots: the caller's memory as it is, then black memory of its own.
-  ASSERT_EQ(1, MovePlatformSurface(a.s, memory.data(), kPitch, 0));
-  EXPECT_EQ(0x123456u, ReadPlatformDot(a.s, 2, 1));
-  EXPECT_EQ(Coded(4, 2), ReadPlatformDot(a.s, 4, 2));
-  ASSERT_EQ(1, MovePlatformSurface(a.s, nullptr, 0, 0));
-  EXPECT_EQ(0u, ReadPlatformDot(a.s, 2, 1));
-  EXPECT_EQ(5, PlatformSurfaceWidth(a.s));
-  EXPECT_EQ(3, PlatformSurfaceHeight(a.s));
+TEST(PlatformSurface, MovesOntoCallersMemoryAndBack) {
+  Surface a = Painted(5, 3);
+  std::vector<uint32_t> memory(8 * 3, 0xABCDEF);  // rows wider than the surface
+  EXPECT_EQ(0, MovePlatformSurface(a.get(), memory.data(), 4 * 4, 1));  // rows too short
+  ASSERT_EQ(1, MovePlatformSurface(a.get(), memory.data(), 8 * 4, 1));  // with the dots
+  ASSERT_EQ(1, FillPlatformSurface(a.get(), {1, 1, 3, 2}, 0x123456));  // lands in the caller's memory
+  for (int32_t i = 0; i < 8 * 3; ++i)
+    EXPECT_EQ(i % 8 >= 5 ? 0xABCDEFu : i / 8 == 1 && i % 8 >= 1 && i % 8 < 3 ? 0x123456u : Dot(i % 8, i / 8), memory[i]);
+  ASSERT_EQ(1, MovePlatformSurface(a.get(), nullptr, 0, 1) * FillPlatformSurface(a.get(), {0, 0, 5, 1}, 0x654321));
+  EXPECT_EQ(Coded(1, 0) * 1000 + 0x123456u, memory[1] * 1000 + ReadPlatformDot(a.get(), 2, 1));  // the caller's left alone
+  ASSERT_EQ(1, MovePlatformSurface(a.get(), memory.data(), 8 * 4, 0));  // the caller's as it is, then black of its own
+  EXPECT_EQ(Coded(4, 2), ReadPlatformDot(a.get(), 4, 2));
+  ASSERT_EQ(1, MovePlatformSurface(a.get(), nullptr, 0, 0));
+  EXPECT_EQ(0u, ReadPlatformDot(a.get(), 4, 2));
 }
 
-TEST(PlatformSurface, NearBlackDecodesToItselfAndColourReferencesSwapRedAndBlue) {
-  const std::vector<uint32_t> palette = {0x000000, 0x000001};
-  for (const std::vector<uint8_t>& bytes : {gfxtest::Bmp(2, 1, {1, 0}, palette), gfxtest::Bmp(2, 1, {1, 0})}) {
-    Owned d(DecodeBitmap(bytes.data(), bytes.size()));
-    ASSERT_NE(nullptr, d.s);
-    EXPECT_EQ(0x000001u, ReadPlatformDot(d.s, 0, 0));
-    EXPECT_EQ(0u, ReadPlatformDot(d.s, 1, 0));
-  }
-  EXPECT_EQ(0x00FF0000u, NativeFromColorRef(0x000000FF));
-  EXPECT_EQ(0x000000F0u, NativeFromColorRef(0x00F00000));
-  EXPECT_EQ(0x00563412u, NativeFromColorRef(0xFF123456));
+// GDK_SCALE when whole, else Xft.dpi in whole doublings of 96, capped.
+TEST(DesktopScale, FromGdkScaleAndXftDpi) {
+  const char* k2x = "Xft.antialias:\t1\nXft.dpi:\t192\nXft.hinting:\t1\n";
+  const struct { const char *gdk, *resources; int32_t expected; } cases[] = {
+      {nullptr, nullptr, 1}, {"2", nullptr, 2}, {"1", k2x, 1}, {"3", k2x, 3}, {"1.5", k2x, 2}, {"", nullptr, 1},
+      {"0", nullptr, 1}, {"-2", nullptr, 1}, {"2x", nullptr, 1}, {"99999999999", nullptr, kMaxDesktopScale},
+      {nullptr, "Xft.dpi:\t288", 3}, {nullptr, "Xft.dpi :  240.5\n", 2}, {nullptr, "Xft.dpi: 191\n", 1},
+      {nullptr, "Xft.dpiX: 192\nXterm*Xft.dpi: 192\n", 1}, {nullptr, "Xft.dpi: high\n", 1}};
+  for (const auto& c : cases) EXPECT_EQ(DesktopScaleFrom(c.gdk, c.resources), c.expected) << c.gdk << " / " << c.resources;
 }
 
 }  // namespace

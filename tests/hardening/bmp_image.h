@@ -1,132 +1,76 @@
-// BMP files made in memory, in every layout the bitmap reader must take or
-// refuse: core and information headers, 1 to 32 bits per dot, top-down rows,
-// run-length coding and colour masks.
+// BMP files made in memory for every test that needs one, in each layout the
+// bitmap reader must take: core and information headers, 1 to 32 bits per
+// dot, top-down rows, run-length coding and colour masks.
 #pragma once
 #include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
 
-namespace hardening {
+namespace bmp {
 
-enum : uint32_t { kBiRgb = 0, kBiRle8 = 1, kBiRle4 = 2, kBiBitFields = 3 };
+enum : uint32_t { kRgb = 0, kRle8 = 1, kRle4 = 2, kBitFields = 3 };
 
-struct BmpLayout {
+struct Layout {
   int32_t width;
   int32_t height;  // negative: rows stored top-down
   uint16_t bits = 24;
-  uint32_t compression = kBiRgb;
+  uint32_t compression = kRgb;
   uint32_t headerSize = 40;  // 12: the core header
 };
 
-inline void Put16(std::vector<uint8_t>& b, uint32_t v) {
-  b.push_back(static_cast<uint8_t>(v));
-  b.push_back(static_cast<uint8_t>(v >> 8));
-}
-inline void Put32(std::vector<uint8_t>& b, uint32_t v) {
-  Put16(b, v & 0xFFFF);
-  Put16(b, v >> 16);
+inline void Put(std::vector<uint8_t>& b, uint32_t v, int bytes = 4) {
+  for (int i = 0; i < bytes; ++i) b.push_back(static_cast<uint8_t>(v >> (8 * i)));
 }
 inline void Set32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
   for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
 }
 
-// The image's dots come from dot(x, y), y counted from the top: a palette
-// index at 8 bits or fewer (the palette holds `palette`, 0x00RRGGBB each),
-// otherwise the colour 0x00RRGGBB itself.
+// The dots come from dot(x, y), y counted from the top: a palette index at 8
+// bits or fewer (`palette` holds 0x00RRGGBB entries), else the colour itself,
+// at 16 bits 5-6-5 through the colour masks and 5-5-5 without.
 template <typename DotFn>
-std::vector<uint8_t> MakeBmp(const BmpLayout& l, const std::vector<uint32_t>& palette, DotFn dot) {
+std::vector<uint8_t> Make(const Layout& l, const std::vector<uint32_t>& palette, DotFn dot) {
   const int32_t h = l.height < 0 ? -l.height : l.height;
-  const bool core = l.headerSize == 12;
-  const bool masks = l.compression == kBiBitFields && l.headerSize < 52;
-  const uint32_t entry = core ? 3 : 4;
+  const bool core = l.headerSize == 12, masksAfter = l.compression == kBitFields && l.headerSize < 52;
   // The core header has no colour count: its palette is always full.
-  const uint32_t colours =
-      l.bits > 8 ? 0 : core ? 1u << l.bits : static_cast<uint32_t>(palette.size());
-
-  std::vector<uint8_t> rows;  // the dot data, as stored
-  const uint32_t rowBytes = (static_cast<uint32_t>(l.width) * l.bits + 7) / 8;
-  const uint32_t stride = (rowBytes + 3) & ~3u;
+  const uint32_t colours = l.bits > 8 ? 0 : core ? 1u << l.bits : static_cast<uint32_t>(palette.size());
+  const uint32_t stride = ((static_cast<uint32_t>(l.width) * l.bits + 7) / 8 + 3) & ~3u;
+  std::vector<uint8_t> rows;
   for (int32_t i = 0; i < h; ++i) {
     const int32_t y = l.height < 0 ? i : h - 1 - i;
-    if (l.compression == kBiRle8 || l.compression == kBiRle4) {
-      // One encoded run per dot (count 1), then end of line.
-      for (int32_t x = 0; x < l.width; ++x) {
-        const uint32_t v = dot(x, y);
-        rows.push_back(1);
-        rows.push_back(static_cast<uint8_t>(l.compression == kBiRle4 ? (v << 4) | v : v));
-      }
-      rows.push_back(0);
-      rows.push_back(i == h - 1 ? 1 : 0);  // end of bitmap after the last row
+    if (l.compression == kRle8 || l.compression == kRle4) {  // runs of one dot; end of line (of bitmap)
+      for (int32_t x = 0; x < l.width; ++x)
+        rows.insert(rows.end(), {1, static_cast<uint8_t>(dot(x, y) * (l.compression == kRle4 ? 17 : 1))});
+      rows.insert(rows.end(), {0, static_cast<uint8_t>(i == h - 1)});
       continue;
     }
     std::vector<uint8_t> row(stride, 0);
     for (int32_t x = 0; x < l.width; ++x) {
-      const uint32_t v = dot(x, y);
-      if (l.bits < 8) {
-        const uint32_t bit = static_cast<uint32_t>(x) * l.bits;
-        row[bit / 8] |= static_cast<uint8_t>(v << (8 - l.bits - bit % 8));
-      } else if (l.bits == 8) {
-        row[x] = static_cast<uint8_t>(v);
-      } else if (l.bits == 16) {  // 5-6-5 through the masks, 5-5-5 without
-        const uint32_t r = (v >> 16) & 0xFF, g = (v >> 8) & 0xFF, b = v & 0xFF;
-        const uint32_t p = l.compression == kBiBitFields
-                               ? (r >> 3) << 11 | (g >> 2) << 5 | b >> 3
-                               : (r >> 3) << 10 | (g >> 3) << 5 | b >> 3;
-        row[2 * x] = static_cast<uint8_t>(p);
-        row[2 * x + 1] = static_cast<uint8_t>(p >> 8);
-      } else {
-        const uint32_t size = l.bits / 8;
-        for (uint32_t k = 0; k < size; ++k) row[size * x + k] = static_cast<uint8_t>(v >> (8 * k));
-      }
+      uint32_t v = dot(x, y), bit = static_cast<uint32_t>(x) * l.bits;
+      if (l.bits <= 8) row[bit / 8] |= static_cast<uint8_t>(v << (8 - l.bits - bit % 8));
+      if (l.bits == 16)
+        v = l.compression == kBitFields ? (v >> 19 & 31) << 11 | (v >> 10 & 63) << 5 | (v >> 3 & 31)
+                                        : (v >> 19 & 31) << 10 | (v >> 11 & 31) << 5 | (v >> 3 & 31);
+      for (uint32_t k = 0; l.bits > 8 && k < l.bits / 8u; ++k) row[bit / 8 + k] = static_cast<uint8_t>(v >> (8 * k));
     }
     rows.insert(rows.end(), row.begin(), row.end());
   }
-
-  const uint32_t rgbMasks[3] = {l.bits == 32 ? 0xFF0000u : 0xF800u,
-                                l.bits == 32 ? 0x00FF00u : 0x07E0u,
-                                l.bits == 32 ? 0x0000FFu : 0x001Fu};
-  std::vector<uint8_t> b;
-  const uint32_t offset = 14 + l.headerSize + (masks ? 12 : 0) + colours * entry;
-  b.push_back('B');
-  b.push_back('M');
-  Put32(b, offset + static_cast<uint32_t>(rows.size()));
-  Put32(b, 0);
-  Put32(b, offset);
-  Put32(b, l.headerSize);
-  if (core) {
-    Put16(b, static_cast<uint32_t>(l.width));
-    Put16(b, static_cast<uint32_t>(l.height));
-    Put16(b, 1);
-    Put16(b, l.bits);
-  } else {
-    Put32(b, static_cast<uint32_t>(l.width));
-    Put32(b, static_cast<uint32_t>(l.height));
-    Put16(b, 1);
-    Put16(b, l.bits);
-    Put32(b, l.compression);
-    Put32(b, static_cast<uint32_t>(rows.size()));
-    Put32(b, 2835);
-    Put32(b, 2835);
-    Put32(b, colours);
-    Put32(b, 0);
-    // Header fields past the first 40 bytes: the colour masks when this
-    // header carries them, then zeros.
-    const bool inHeader = l.compression == kBiBitFields && !masks;
-    for (uint32_t at = 40; at < l.headerSize; at += 4) {
-      Put32(b, inHeader && at < 52 ? rgbMasks[(at - 40) / 4] : 0u);
-    }
+  const uint32_t masks[3] = {l.bits == 32 ? 0xFF0000u : 0xF800u, l.bits == 32 ? 0xFF00u : 0x07E0u, l.bits == 32 ? 0xFFu : 0x1Fu};
+  const uint32_t offset = 14 + l.headerSize + (masksAfter ? 12 : 0) + colours * (core ? 3 : 4);
+  std::vector<uint8_t> b = {'B', 'M'};
+  for (uint32_t v : {offset + static_cast<uint32_t>(rows.size()), 0u, offset, l.headerSize}) Put(b, v);
+  Put(b, static_cast<uint32_t>(l.width), core ? 2 : 4);
+  Put(b, static_cast<uint32_t>(l.height), core ? 2 : 4);
+  Put(b, 1 | l.bits << 16);
+  if (!core) {
+    for (uint32_t v : {l.compression, static_cast<uint32_t>(rows.size()), 2835u, 2835u, colours, 0u}) Put(b, v);
+    // Past the first 40 bytes: the masks when this header carries them, then zeros.
+    for (uint32_t at = 40; at < l.headerSize; at += 4)
+      Put(b, l.compression == kBitFields && !masksAfter && at < 52 ? masks[(at - 40) / 4] : 0u);
   }
-  if (masks) {
-    for (uint32_t m : rgbMasks) Put32(b, m);
-  }
-  for (uint32_t c = 0; c < colours; ++c) {
-    const uint32_t v = c < palette.size() ? palette[c] : 0;
-    b.push_back(static_cast<uint8_t>(v));
-    b.push_back(static_cast<uint8_t>(v >> 8));
-    b.push_back(static_cast<uint8_t>(v >> 16));
-    if (!core) b.push_back(0);
-  }
+  for (uint32_t i = 0; masksAfter && i < 3; ++i) Put(b, masks[i]);
+  for (uint32_t c = 0; c < colours; ++c) Put(b, c < palette.size() ? palette[c] : 0, core ? 3 : 4);
   b.insert(b.end(), rows.begin(), rows.end());
   return b;
 }
@@ -138,4 +82,4 @@ inline bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes
   return std::fclose(f) == 0 && ok;
 }
 
-}  // namespace hardening
+}  // namespace bmp
