@@ -8,6 +8,7 @@
 
 #include "graphics/display.h"
 #include "platform/surface.h"
+#include "platform/window.h"
 #include "tests/hardening/bmp_image.h"
 
 namespace gfxtest {
@@ -32,6 +33,7 @@ class DisplayTest : public ::testing::Test {
   }
   void TearDown() override {
     CloseDisplay(nullptr);
+    DestroyPlatformWindow(window);
     EXPECT_EQ(baseline, VideoBytesInUse());
     EXPECT_EQ(nullptr, displayState.back);
   }
@@ -43,6 +45,7 @@ class DisplayTest : public ::testing::Test {
   }
   std::string dir;
   int32_t baseline = 0;
+  PlatformWindow* window = nullptr;  // a test's headless window, if it makes one
 };
 
 // Every device dot of s against expected(logical x, logical y) at

@@ -1,9 +1,8 @@
-// Platform surfaces: refusal rules, keyed and overlapping copies, scaling,
-// moving onto a caller's memory, colour references; the desktop's scale.
+// Platform surfaces: refusal rules, keyed and overlapping copies, scaling;
+// the desktop's scale.
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <vector>
 
 #include "graphics_fixture.h"
 #include "platform/desktop_scale.h"
@@ -44,7 +43,6 @@ TEST(PlatformSurface, FillsAndBlitsRefuseAnyRectangleNotWhollyInsideOrLost) {
   // The whole surface is inside; a keyed copy skips exactly the black dots.
   EXPECT_EQ(1, BlitPlatformSurface(a.get(), {0, 0, 8, 6}, b.get(), {0, 0, 8, 6}, 1));
   EXPECT_TRUE(SurfaceMatches(a.get(), 1, [](int32_t x, int32_t y) { return x == 2 ? 0x777777u : Coded(x, y); }));
-  EXPECT_EQ(0x00563412u, NativeFromColorRef(0xFF123456));  // 0x00BBGGRR in, 0x00RRGGBB out
 }
 
 TEST(PlatformSurface, CopiesWithinOneSurfaceReadTheSourceWholeFirst) {
@@ -66,22 +64,6 @@ TEST(PlatformSurface, ScaleCopyMakesBlocksAndCutsAtTheEdges) {
   ASSERT_EQ(1, ScaleCopySurface(dst.get(), src.get(), 2, 3, 2));  // only the part asked for
   EXPECT_TRUE(SurfaceMatches(dst.get(), 1, [](int32_t x, int32_t y) { return x < 4 && y < 6 ? Dot(x / 2, y / 2) : 0x777777u; }));
   EXPECT_EQ(0, ScaleCopySurface(dst.get(), src.get(), 6, 4, 1));  // more than src holds
-}
-
-TEST(PlatformSurface, MovesOntoCallersMemoryAndBack) {
-  Surface a = Painted(5, 3);
-  std::vector<uint32_t> memory(8 * 3, 0xABCDEF);  // rows wider than the surface
-  EXPECT_EQ(0, MovePlatformSurface(a.get(), memory.data(), 4 * 4, 1));  // rows too short
-  ASSERT_EQ(1, MovePlatformSurface(a.get(), memory.data(), 8 * 4, 1));  // with the dots
-  ASSERT_EQ(1, FillPlatformSurface(a.get(), {1, 1, 3, 2}, 0x123456));  // lands in the caller's memory
-  for (int32_t i = 0; i < 8 * 3; ++i)
-    EXPECT_EQ(i % 8 >= 5 ? 0xABCDEFu : i / 8 == 1 && i % 8 >= 1 && i % 8 < 3 ? 0x123456u : Dot(i % 8, i / 8), memory[i]);
-  ASSERT_EQ(1, MovePlatformSurface(a.get(), nullptr, 0, 1) * FillPlatformSurface(a.get(), {0, 0, 5, 1}, 0x654321));
-  EXPECT_EQ(Coded(1, 0) * 1000 + 0x123456u, memory[1] * 1000 + ReadPlatformDot(a.get(), 2, 1));  // the caller's left alone
-  ASSERT_EQ(1, MovePlatformSurface(a.get(), memory.data(), 8 * 4, 0));  // the caller's as it is, then black of its own
-  EXPECT_EQ(Coded(4, 2), ReadPlatformDot(a.get(), 4, 2));
-  ASSERT_EQ(1, MovePlatformSurface(a.get(), nullptr, 0, 0));
-  EXPECT_EQ(0u, ReadPlatformDot(a.get(), 4, 2));
 }
 
 // GDK_SCALE when whole, else Xft.dpi in whole doublings of 96, capped.

@@ -62,8 +62,7 @@ Outcome RunWithDataDirectory(const std::string& dir, std::function<void()> midRu
     o.started = RunGame(window);
     const SurfaceSlot& slot = displayState.slots[SLOT_CHARACTERS];
     o = {o.started, framesRun, slot.name ? slot.name : "", slot.flags, slot.width, slot.height, {}, {}, {}};
-    for (int32_t y = 0; y < slot.height; ++y)
-      for (int32_t x = 0; x < slot.width; ++x) o.slotDots.push_back(ReadPlatformDot(slot.surface, x, y));
+    for (int32_t i = 0; i < slot.width * slot.height; ++i) o.slotDots.push_back(ReadPlatformDot(slot.surface, i % slot.width, i / slot.width));
     for (int32_t i = 0; i < kCell * kCell; ++i) {
       o.shownGlyph.push_back(ReadPlatformDot(displayState.back, kScreenX + i % kCell, kScreenY + i / kCell));
       o.sheetGlyph.push_back(ReadPlatformDot(slot.surface, kGlyphX + i % kCell, kGlyphY + i / kCell));

@@ -3,7 +3,7 @@
 // dot, top-down rows, run-length coding and colour masks.
 #pragma once
 #include <cstdint>
-#include <cstdio>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -76,10 +76,8 @@ std::vector<uint8_t> Make(const Layout& l, const std::vector<uint32_t>& palette,
 }
 
 inline bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return false;
-  const bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  return std::fclose(f) == 0 && ok;
+  std::ofstream f(path, std::ios::binary);
+  return static_cast<bool>(f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size())).flush());
 }
 
 }  // namespace bmp
