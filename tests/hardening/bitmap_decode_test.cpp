@@ -153,6 +153,7 @@ TEST(BitmapCheck, ShortHugeAndLyingBitmapsAreRefused) {
   std::vector<uint8_t> os2 = bmp::Make({2, 2, 32, bmp::kRgb, 64}, {}, one);  // its compression 3 is no masks
   bmp::Set32(os2, 30, bmp::kBitFields);
   EXPECT_FALSE(Ours(os2).ok);
+  EXPECT_FALSE(Ours(bmp::Make({2, 1, 8}, palette, [](int32_t x, int32_t) { return 16u - x; })).ok);  // index 16 of 16
   // Both sides within the limit, but 4096 x 4097 dots are too many.
   const std::vector<uint8_t> tall = bmp::Make({4096, 4097, 1}, {0, 0xFFFFFF}, one);
   EXPECT_EQ(CheckBitmapBytes(tall.data(), tall.size()), 0);
