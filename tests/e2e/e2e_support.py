@@ -54,12 +54,9 @@ class Shot:
 
     def picture(self):
         """Picture dots as bytes, the frame-rate figure's corner blanked."""
-        rows = []
-        for y in range(240):
-            start = ((PICTURE[1] + y) * self.w + PICTURE[0]) * 3
-            rows.append(self.rgb[start:start + 280 * 3] +
-                        (bytes(40 * 3) if y < 16 else self.rgb[start + 280 * 3:start + 320 * 3]))
-        return b"".join(rows)
+        starts = (((PICTURE[1] + y) * self.w + PICTURE[0]) * 3 for y in range(240))
+        rows = (self.rgb[s:s + 320 * 3] for s in starts)
+        return b"".join(r[:280 * 3] + bytes(40 * 3) if y < 16 else r for y, r in enumerate(rows))
 
 
 def black_share(picture):
@@ -74,8 +71,7 @@ class Sheet:
         offset, header, w, h = struct.unpack_from("<IIii", d, 10)
         colours = struct.unpack_from("<I", d, 46)[0] or 256
         palette = [tuple(d[14 + header + 4 * i + k] for k in (2, 1, 0)) for i in range(colours)]
-        stride = (w + 3) // 4 * 4
-        row = lambda y: offset + (abs(h) - 1 - y if h > 0 else y) * stride
+        row = lambda y: offset + (abs(h) - 1 - y if h > 0 else y) * ((w + 3) // 4 * 4)  # 8-bit rows
         self.dots = {(x, y): palette[d[row(y) + x]] for y in range(abs(h)) for x in range(w)}
 
     def sprite(self, left, top, right, bottom):
@@ -97,9 +93,8 @@ def sprite_places(shot, sprite):
 
 
 def sideways_move(before, after):
-    """How far the sprite moved right between two shots: the mean x of the
-    places it took minus that of the places it left (None without either).
-    Things that look like it and stand still cancel out."""
+    """How far the sprite moved right: the mean x of the places it took minus
+    that of the places it left (None without either); still look-alikes cancel out."""
     left, took = before - after, after - before
     if not left or not took:
         return None
@@ -107,9 +102,8 @@ def sideways_move(before, after):
 
 
 def logo_problems(shot):
-    """What is wrong with the logo screen in this shot ([] when it is right):
-    only the logo's fill and outline, only in its 128 x 16 canvas in the
-    middle, the fill on the canvas's rows 3 to 13."""
+    """What is wrong with the logo screen ([] when nothing): only the logo's fill
+    and outline, only in its 128 x 16 canvas in the middle, fill on rows 3 to 13."""
     lit = {(x, y): c for y in range(240) for x in range(320) for c in [shot.picture_dot(x, y)] if any(c)}
     rows = {y - 112 for (x, y), c in lit.items() if c == LOGO_FILL}
     stray = [k for k, c in lit.items() if not (96 <= k[0] < 224 and 112 <= k[1] < 128 and
@@ -140,9 +134,8 @@ def end_process(process, grace=5):
 
 
 class Program:
-    """One run of the real program with its own XDG_RUNTIME_DIR (so its
-    instance lock meets nobody else's; or a `runtime` folder shared), SDL's
-    dummy audio, `env` set (None removes), under a `prefix` command."""
+    """The real program in its own XDG_RUNTIME_DIR (its instance lock meets nobody
+    else's) or a `runtime` shared, SDL's dummy audio, `env` set (None removes)."""
 
     def __init__(self, zorrit, env=None, runtime=None, prefix=()):
         self.zorrit = zorrit

@@ -1,12 +1,9 @@
 #!/usr/bin/env python3
 """The real desktop program under a private Xvfb, driven with xdotool, its
 screen read through Xlib. Exit status: 0 passed, 1 failed, 77 no X tools.
-
-    run_e2e.py --zorrit PATH --sheet PATH     the whole life of the window; on
-        a desktop that asks for 2x (GDK_SCALE=2; Xft.dpi: 192 under a debugger)
-        the same pictures in 2 x 2 blocks, and the same clicks at twice the places
-    run_e2e.py --zorrit PATH --failed-starts  status 1, the reason, nothing left
-"""
+  --zorrit PATH --sheet PATH: the window's whole life; on a desktop that asks for 2x
+      (GDK_SCALE=2; Xft.dpi 192 under a debugger) the same pictures, clicks at twice the places
+  --zorrit PATH --failed-starts: status 1, the reason, nothing left behind"""
 import argparse
 import ctypes
 import os
@@ -27,7 +24,6 @@ RATE = (PICTURE[0] + 280, PICTURE[1], CLIENT_W, PICTURE[1] + 16)  # the frame-ra
 MENU = {"title": (12, 8), "Reset": (30, 30), "About": (30, 48), "Close": (30, 74)}  # where to click
 MENU_SPOT, ABOUT_OK, GREY = (78, 28), (161, 166), (192, 192, 192)  # in the open menu; About's OK
 STRACE = ("strace", "-f", "-qq", "-e", "trace=none", "-o", os.devnull)
-NOBODY = 65534
 
 
 class Display:
@@ -181,8 +177,7 @@ def run(args, display, name, scale=1, env=None, prefix=(), sheet=None):
 
 
 def life(p, sheet, log):
-    """The rest of the unscaled run: keys, play, minimising, the menu's
-    Reset, second copies, and menu Close."""
+    """The rest of the unscaled run: keys, play, minimising, Reset, second copies, Close."""
     p.key("Return")
     check(wait_for(lambda: not about_open(p.shot()), 1.5), "Enter closes About")
     title = p.shot().picture()
@@ -239,15 +234,14 @@ def life(p, sheet, log):
 
 
 def failed_starts(zorrit):
-    """Without a display, or without a usable runtime folder. As root the
-    program runs as nobody (from a copy: the build tree may be closed to
-    others), so that a folder can be another user's."""
+    """Without a display or a usable runtime folder. As root the program runs as
+    nobody (a copy: the build tree may be closed to others), for another user's folder."""
     scratch = tempfile.mkdtemp(prefix="zorrit-guard-")
     os.chmod(scratch, 0o755)
     uid, user = os.getuid(), None
     if uid == 0:
-        uid, zorrit = NOBODY, shutil.copy(zorrit, scratch)
-        user = lambda: (os.setgroups([]), os.setgid(NOBODY), os.setuid(NOBODY))
+        uid, zorrit = 65534, shutil.copy(zorrit, scratch)  # nobody
+        user = lambda: (os.setgroups([]), os.setgid(uid), os.setuid(uid))
     fallback, target = "/tmp/zorrit-%d" % uid, scratch + "/target"
 
     def start(what, runtime, expect):
@@ -289,9 +283,8 @@ def failed_starts(zorrit):
 
 
 def box_run(args, display):
-    """The display fails after the guard is taken, where the error box can be
-    shown (by a forked helper process on X11); the program is ended while the
-    box is up. The next start in the same runtime folder opens its window."""
+    """The display fails after the guard is taken; the program is ended while the error
+    box (a forked helper on X11) is up. The next start in its runtime opens its window."""
     p = XProgram(args, display, {"SDL_VIDEODRIVER": "wayland", "WAYLAND_DISPLAY": "zorrit-none"},
                  prefix=("setsid",))  # a process group of its own, the box's helper in it
     later = None
