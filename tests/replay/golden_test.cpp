@@ -109,6 +109,7 @@ TEST(ReplayTool, ScriptEventsAndOverlayKeysTakeEffectOnTheirFrame) {
   ASSERT_EQ(RunReplayTool("--input " + script + " --frames 600 --trace " + trace), 0);
   std::map<int, std::string> frames;
   for (const std::string& line : ReadLines(trace)) frames[Number(line, "frame")] = line;
+  std::remove(script.c_str()), std::remove(trace.c_str());
   auto mode = [&](int n) { return Number(frames.at(n), "mode"); };
   auto timer = [&](int n) { return Number(frames.at(n), "timer"); };
   EXPECT_EQ(mode(202), 3);
@@ -129,27 +130,24 @@ TEST(ReplayTool, ScriptEventsAndOverlayKeysTakeEffectOnTheirFrame) {
 }
 
 TEST(ReplayTool, BadArgumentsAndScriptsExitWith2AndSayWhy) {
-  std::string errors = Scratch("replay_errors.txt");
-  auto script = [n = 0](const char* text) mutable {
-    std::string path = Scratch("replay_bad" + std::to_string(n++) + ".input");
-    std::ofstream(path) << text;
-    return "--input " + path;
-  };
-  const std::pair<std::string, std::string> cases[] = {
+  const std::string input = Scratch("replay_bad.input"), errors = Scratch("replay_errors.txt");
+  const std::pair<std::string, std::string> cases[] = {  // arguments, or a script to play
       {"--frames 10 --bogus", "--bogus"},
       {"--input " + Scratch("no_such_script.input"), "no_such_script.input"},
       {"--frames 10 --trace /nonexistent/dir/t.trace", "/nonexistent/dir/t.trace"},
-      {script("# fine\n1 space\n5 left Left\n"), "line 3: unknown key 'Left'"},
-      {script("5 left\n5 right\n"), "line 2: frame 5 does not come after frame 5"},
-      {script("0 left\n"), "line 1: '0' is not a frame number"},
-      {script("left 5\n"), "line 1: 'left' is not a frame number"},
-      {script("99999999999 left\n"), "line 1: '99999999999' is not a frame number"},
+      {"# fine\n1 space\n5 left Left\n", "line 3: unknown key 'Left'"},
+      {"5 left\n5 right\n", "line 2: frame 5 does not come after frame 5"},
+      {"0 left\n", "line 1: '0' is not a frame number"},
+      {"left 5\n", "line 1: 'left' is not a frame number"},
+      {"99999999999 left\n", "line 1: '99999999999' is not a frame number"},
   };
   for (const auto& [arguments, says] : cases) {
-    EXPECT_EQ(RunReplayTool(arguments, errors), 2) << arguments;
+    if (arguments[0] != '-') std::ofstream(input) << arguments;
+    EXPECT_EQ(RunReplayTool(arguments[0] != '-' ? "--input " + input : arguments, errors), 2) << arguments;
     std::ifstream in(errors);
     EXPECT_NE(std::string(std::istreambuf_iterator<char>(in), {}).find(says), std::string::npos) << arguments;
   }
+  std::remove(input.c_str()), std::remove(errors.c_str());
 }
 
 }  // namespace
