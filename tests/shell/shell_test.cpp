@@ -18,6 +18,7 @@
 #include "input/keys.h"
 #include "platform/audio_device.h"
 #include "platform/clock.h"
+#include "platform/dialogs.h"
 #include "platform/instance_lock.h"
 #include "platform/window.h"
 #include "shell/about.h"
@@ -228,6 +229,27 @@ TEST(WindowUi, MenuAndAboutRunTheirLoopsOverTheQueue) {
     EXPECT_EQ(left.message, c.left);
     EXPECT_EQ(PlatformMessageCount(), 0);
   }
+}
+
+// Messages beyond the queue's room are dropped, but its last place is kept for the
+// quit, so a flooded queue still ends the loops that run over it.
+TEST(HeadlessQueue, AFullQueueStillTakesTheQuit) {
+  ClearPlatformMessages();
+  for (int32_t i = 0; i < kHeadlessQueueCapacity; ++i) PostPlatformMessage({WM_MOUSEMOVE, 0, 0});
+  PostPlatformMessage({WM_QUIT, 0, 0});
+  ASSERT_EQ(PlatformMessageCount(), kHeadlessQueueCapacity);
+  PlatformMessage last = {0, 0, 0};
+  while (PeekPlatformMessage(&last)) {}
+  EXPECT_EQ(last.message, WM_QUIT);
+}
+
+TEST(ErrorReport, TheLineNamesADetailOnlyWhenThereIsOne) {
+  testing::internal::CaptureStderr();
+  ReportError("dxdraw", "main surface", "no display");
+  ReportError("dxdraw", "main surface", "");
+  ReportError("dxdraw", "main surface");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "dxdraw: main surface (no display)\ndxdraw: main surface\ndxdraw: main surface\n");
 }
 
 // The logo on black: as many fill and outline dots as its mark with two dots of outline
